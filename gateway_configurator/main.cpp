@@ -1,0 +1,13 @@
+#include "mainwindow.h"
+#include "startup.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    MainWindow window;
+    prepareMainWindow(window);
+    window.show();
+    return app.exec();
+}

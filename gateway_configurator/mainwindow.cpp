@@ -1,0 +1,869 @@
+#include "mainwindow.h"
+
+#include "gateway_protocol.h"
+#include "serial_port_list.h"
+#include "setting_module.h"
+#include "ui_mainwindow.h"
+
+#include <QAbstractButton>
+#include <QDebug>
+#include <QFileDialog>
+#include <QIcon>
+#include <QMessageBox>
+#include <QTimer>
+
+using gateway::Field;
+using gateway::ScanRow;
+using gateway::ValueKind;
+using gateway::Variant;
+using gateway::WriteRow;
+
+namespace {
+
+// Field looks.
+const char kGreen[] = "background-color:  #90ee90;";
+const char kRed[] = "background-color: #FF2400";
+const char kLavender[] = "background-color:  #f5edff;";
+
+// Texts that double as state: the slots compare the button texts exactly.
+// The connect text starts with a Latin C.
+const char kConnectText[] = "Cоединиться";
+const char kDisconnectText[] = "Отсоединиться";
+const char kScanText[] = "Сканировать";
+const char kStopScanText[] = "Стоп сканирования";
+const char kWriteText[] = "Запись параметры";
+const char kStopWriteText[] = "Остановить запись";
+
+const char kIconPath[] = ":/images/QuillonRTUTCP.ico";
+const char kFileCaption[] = "Настройки";
+const char kFileFilter[] = "TCP_RTU settings (*.TRset);";
+
+void paintField(QWidget *widget, const char *style)
+{
+    widget->setStyleSheet(QString::fromUtf8(style));
+}
+
+QString noConverterText(Variant variant)
+{
+    switch (variant) {
+    case Variant::TcpRtu: return MainWindow::tr("нет соединения с модулем Modbus TCP-RTU");
+    case Variant::RtuTcp: return MainWindow::tr("нет соединения с модулем Modbus RTU-TCP");
+    case Variant::Universal: break;
+    }
+    return MainWindow::tr("нет соединения с модулем Modbus universal");
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui_MainWindow)
+{
+    ui->setupUi(this);
+
+    scanTimer = new QTimer(this);
+    connect(scanTimer, SIGNAL(timeout()), this, SLOT(timerforScan()));
+    scanTimer->setInterval(1000);
+    scanStep = 0;
+
+    writeTimer = new QTimer(this);
+    connect(writeTimer, SIGNAL(timeout()), this, SLOT(change_parametersofmodbus()));
+    writeTimer->setInterval(1000);
+    writeStep = 0;
+
+    universalScanTimer = new QTimer(this);
+    connect(universalScanTimer, SIGNAL(timeout()), this, SLOT(scan_pa_modbus_all()));
+    universalScanTimer->setInterval(1000);
+    universalScanStep = 0;
+
+    universalWriteTimer = new QTimer(this);
+    connect(universalWriteTimer, SIGNAL(timeout()), this, SLOT(change_mode_TCP()));
+    universalWriteTimer->setInterval(1000);
+    universalWriteStep = 0;
+
+    setWindowTitle(tr("Конфигуратор Modbus TCP-RTU"));
+    setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
+
+    ui->scan_parameters->setEnabled(false);
+    ui->applyButton->setEnabled(false);
+    ui->Reset->setEnabled(false);
+    ui->lineEdit_MAC->setEnabled(false);
+    ui->lineEdit_version->setEnabled(false);
+    ui->reset_allparameters->setEnabled(false);
+    ui->conbox0->setEnabled(true);
+    ui->serialPortInfoListBox->setEnabled(true);
+
+    connect(ui->conbox0, SIGNAL(currentIndexChanged(int)), this, SLOT(universal_show(int)));
+
+    checkCustomDevicePathPolicy();
+
+    connect(&serial, &QSerialPort::readyRead, this, &MainWindow::readData);
+    connect(&serial, &QSerialPort::errorOccurred, this, &MainWindow::handleError);
+}
+
+MainWindow::~MainWindow()
+{
+    // The form is gone from here on: no port signal may reach a slot that
+    // touches it while the port closes.
+    disconnect(&serial, nullptr, this, nullptr);
+    delete ui;
+    ui = nullptr;
+    if (serial.isOpen()) {
+        serial.close();
+        scanTimer->stop();
+        writeTimer->stop();
+        universalWriteTimer->stop();
+    }
+}
+
+// ---------------------------------------------------------------- form views
+
+void MainWindow::universal_show(int index)
+{
+    if (index < 0 || index > 2)
+        return;
+    const bool universal = index == 2;
+    const bool client = index != 0;
+
+    ui->comboBox_mode->setVisible(universal);
+    ui->label_modeTcp->setVisible(universal);
+    ui->lineEdit_version->setVisible(universal);
+    ui->label_version->setVisible(universal);
+    ui->lineEdit_timewait->setVisible(universal);
+    ui->label_timewait->setVisible(universal);
+    ui->groupBox_client->setVisible(client);
+    ui->lineEdit_ipservertcp->setVisible(client);
+    ui->label_ipserver->setVisible(client);
+    ui->lineEdit_timeout->setVisible(client);
+    ui->label_timeout->setVisible(client);
+    if (client) {
+        // The TCP-RTU converter hides the whole client group, these rows with it.
+        ui->lineEdit_rtu_virtual_id->setVisible(universal);
+        ui->label_id_rtu->setVisible(universal);
+        ui->lineEdit_tcp_id->setVisible(universal);
+        ui->label_idtcp->setVisible(universal);
+        ui->checkBox->setVisible(universal);
+    }
+    ui->reset_allparameters->setVisible(universal);
+
+    setFixedSize(750, universal ? 550 : 450);
+}
+
+void MainWindow::styleclear()
+{
+    clearFieldStyles({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
+                      Field::PortTcp, Field::TcpTimeout, Field::Mac, Field::Gateway, Field::Mode, Field::RtuId,
+                      Field::TcpSlaveId, Field::ResponseTimeout});
+}
+
+void MainWindow::on_checkBox_clicked(bool)
+{
+    if (ui->checkBox->isChecked()) {
+        ui->lineEdit_tcp_id->setEnabled(false);
+        paintField(ui->lineEdit_tcp_id, kLavender);
+        ui->lineEdit_tcp_id->clear();
+    } else {
+        ui->lineEdit_tcp_id->setEnabled(true);
+        ui->lineEdit_tcp_id->setStyleSheet(QString());
+    }
+}
+
+QWidget *MainWindow::fieldWidget(Field field) const
+{
+    switch (field) {
+    case Field::Mode: return ui->comboBox_mode;
+    case Field::Version: return ui->lineEdit_version;
+    case Field::Mac: return ui->lineEdit_MAC;
+    case Field::Ip: return ui->lineEdit_ip;
+    case Field::Mask: return ui->lineEdit_mask;
+    case Field::Gateway: return ui->lineEdit_gateway;
+    case Field::PortTcp: return ui->lineEdit_portTCP;
+    case Field::Parity: return ui->comboBox;
+    case Field::Speed: return ui->comboBox_speed;
+    case Field::StopBits: return ui->comboBox_2;
+    case Field::ResponseTimeout: return ui->lineEdit_timewait;
+    case Field::ServerIp: return ui->lineEdit_ipservertcp;
+    case Field::TcpTimeout: return ui->lineEdit_timeout;
+    case Field::RtuId: return ui->lineEdit_rtu_virtual_id;
+    case Field::TcpSlaveId: return ui->lineEdit_tcp_id;
+    }
+    return nullptr;
+}
+
+void MainWindow::clearFieldStyles(std::initializer_list<Field> fields)
+{
+    for (Field field : fields)
+        fieldWidget(field)->setStyleSheet(QString());
+}
+
+// --------------------------------------------------------------- serial link
+
+void MainWindow::checkCustomDevicePathPolicy()
+{
+    ui->serialPortInfoListBox->clear();
+    const QStringList names = serial_port_list::names();
+    for (const QString &name : names) {
+        ui->serialPortInfoListBox->addItem(name);
+        ui->serialPortInfoListBox->clearEditText();
+    }
+}
+
+void MainWindow::on_scanport_clicked()
+{
+    checkCustomDevicePathPolicy();
+}
+
+void MainWindow::on_connect_clicked()
+{
+    const QString text = ui->connect->text();
+    if (text == tr(kConnectText)) {
+        openport();
+        if (serial.isOpen())
+            ui->connect->setText(tr(kDisconnectText));
+    } else if (text == tr(kDisconnectText)) {
+        ui->connect->setText(tr(kConnectText));
+        closeport();
+        scanTimer->stop();
+        writeTimer->stop();
+        universalScanTimer->stop();
+        universalWriteTimer->stop();
+        scanStep = writeStep = universalScanStep = universalWriteStep = 0;
+        ui->scan_parameters->setText(tr(kScanText));
+        ui->applyButton->setText(tr(kWriteText));
+    }
+}
+
+void MainWindow::openport()
+{
+    const int index = ui->conbox0->currentIndex();
+    if (index >= 0 && index <= 2)
+        universal_show(index);
+
+    serial.setPortName(ui->serialPortInfoListBox->currentText());
+    if (serial.open(QIODevice::ReadWrite)) {
+        ui->scan_parameters->setEnabled(true);
+        ui->applyButton->setEnabled(true);
+        ui->Reset->setEnabled(true);
+        ui->reset_allparameters->setEnabled(true);
+        ui->conbox0->setEnabled(false);
+        ui->serialPortInfoListBox->setEnabled(false);
+        ui->scanport->setEnabled(false);
+        ui->statusbar->showMessage(tr("Connected"));
+    } else {
+        QMessageBox::critical(this, tr("Отказано в доступе"), tr("Ошибка соединения"));
+        ui->statusbar->showMessage(tr("Порт отказано в доступе"));
+        scanTimer->stop();
+        writeTimer->stop();
+        ui->connect->setText(tr(kConnectText));
+    }
+}
+
+void MainWindow::closeport()
+{
+    if (!serial.isOpen())
+        return;
+    serial.close();
+    ui->scan_parameters->setEnabled(false);
+    ui->applyButton->setEnabled(false);
+    ui->Reset->setEnabled(false);
+    ui->conbox0->setEnabled(true);
+    ui->serialPortInfoListBox->setEnabled(true);
+    ui->reset_allparameters->setEnabled(false);
+    ui->scanport->setEnabled(true);
+    ui->statusbar->showMessage(tr("Disconnected"));
+    scanTimer->stop();
+    scanStep = 0;
+    writeTimer->stop();
+    writeStep = 0;
+}
+
+void MainWindow::handleError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError)
+        return;
+    if (rebootExpected) {
+        // The converter was told to restart: its port going away is expected.
+        closeport();
+        ui->connect->setText(tr(kConnectText));
+        return;
+    }
+    // Close first: a dead port keeps reporting the error until it is closed.
+    closeport();
+    scanTimer->stop();
+    writeTimer->stop();
+    universalWriteTimer->stop();
+    universalScanTimer->stop();
+    scanStep = writeStep = universalWriteStep = universalScanStep = 0;
+    QMessageBox::critical(this, tr("Critical Error"), tr("Ошибка соединения"));
+    ui->connect->setText(tr(kConnectText));
+    ui->applyButton->setText(tr(kWriteText));
+    styleclear();
+}
+
+void MainWindow::sendCommand(const QByteArray &bytes)
+{
+    serial.write(bytes);
+}
+
+// -------------------------------------------------------------- reply parser
+
+void MainWindow::readData()
+{
+    static QByteArray received;
+    received.append(serial.readAll());
+    lastReply = gateway::decodeReply(received);
+    received.clear();
+
+    qDebug().noquote() << QStringLiteral("data 2:") + lastReply;
+    if (lastReply.isEmpty()) {
+        QMessageBox::critical(this, tr("нет соединения с модуля"), tr("Ошибка соединения"));
+        return;
+    }
+    qDebug().noquote() << QStringLiteral("data 2:") + lastReply;
+
+    if (writeTimer->isActive()) {
+        const auto &rows = gateway::writeRows(Variant::RtuTcp);
+        if (writeStep >= 1 && writeStep <= 2 * int(rows.size()))
+            applyWriteReply(rows[(writeStep - 1) / 2], false);
+    } else if (scanTimer->isActive()) {
+        const auto &rows = gateway::scanRows(Variant::RtuTcp);
+        if (scanStep >= 1 && scanStep <= int(rows.size())) {
+            applyScanValue(rows[scanStep - 1], Variant::RtuTcp);
+        } else if (scanStep == int(rows.size()) + 1) {
+            scanTimer->stop();
+            scanStep = 0;
+        }
+    } else if (universalWriteTimer->isActive()) {
+        const auto &rows = gateway::writeRows(Variant::Universal);
+        if (universalWriteStep >= 1 && universalWriteStep <= 2 * int(rows.size()))
+            applyWriteReply(rows[(universalWriteStep - 1) / 2], true);
+    } else if (universalScanTimer->isActive()) {
+        const auto &rows = gateway::scanRows(Variant::Universal);
+        if (universalScanStep >= 1 && universalScanStep <= int(rows.size())) {
+            applyScanValue(rows[universalScanStep - 1], Variant::Universal);
+        } else if (universalScanStep == int(rows.size()) + 1) {
+            universalScanTimer->stop();
+            universalScanStep = 0;
+        }
+    }
+}
+
+void MainWindow::applyScanValue(const ScanRow &row, Variant variant)
+{
+    const QString value = gateway::cutValue(lastReply, row.skip, row.longest);
+    QWidget *widget = fieldWidget(row.field);
+
+    switch (row.kind) {
+    case ValueKind::FreeText: {
+        auto *edit = static_cast<QLineEdit *>(widget);
+        if (value.isEmpty()) {
+            paintField(edit, kRed);
+        } else {
+            paintField(edit, kGreen);
+            edit->setText(value);
+        }
+        break;
+    }
+    case ValueKind::TcpSlave: {
+        auto *edit = static_cast<QLineEdit *>(widget);
+        if (value.isEmpty()) {
+            paintField(edit, kLavender);
+            break;
+        }
+        paintField(edit, kGreen);
+        if (value == QLatin1String("off")) {
+            edit->clear();
+            edit->setEnabled(false);
+            ui->checkBox->setChecked(true);
+        } else {
+            edit->setText(value);
+            ui->checkBox->setChecked(false);
+            edit->setEnabled(true);
+        }
+        break;
+    }
+    case ValueKind::Parity:
+    case ValueKind::Speed:
+    case ValueKind::StopBits:
+    case ValueKind::Mode: {
+        auto *combo = static_cast<QComboBox *>(widget);
+        const int index = gateway::choiceIndex(row.kind, variant, value);
+        if (index < 0) {
+            paintField(combo, kRed);
+        } else {
+            paintField(combo, kGreen);
+            combo->setCurrentIndex(index);
+        }
+        break;
+    }
+    }
+}
+
+void MainWindow::applyWriteReply(const WriteRow &row, bool universal)
+{
+    const Variant variant = universal ? Variant::Universal : Variant::TcpRtu;
+    QWidget *widget = fieldWidget(row.field);
+    switch (gateway::judgeWriteReply(row, variant, lastReply)) {
+    case gateway::Verdict::Confirmed:
+        paintField(widget, kGreen);
+        if (row.confirmsLink)
+            writeConfirmed = true;
+        break;
+    case gateway::Verdict::Rejected:
+        // Stop before the box: its event loop would keep the write ticking.
+        paintField(widget, kRed);
+        if (universal) {
+            universalWriteTimer->stop();
+        } else {
+            writeTimer->stop();
+            writeStep = 0;
+        }
+        QMessageBox::critical(this, tr("Ошибка"), gateway::rejectionText(row));
+        ui->applyButton->setText(tr(kWriteText));
+        styleclear();
+        break;
+    case gateway::Verdict::Ignored:
+        break;
+    }
+}
+
+// --------------------------------------------------------------------- scan
+
+void MainWindow::on_scan_parameters_clicked()
+{
+    const QString text = ui->scan_parameters->text();
+    if (text == tr(kScanText)) {
+        ui->scan_parameters->setText(tr(kStopScanText));
+        ui->applyButton->setText(tr(kWriteText));
+        universalWriteTimer->stop();
+        universalWriteStep = 0;
+
+        const int index = ui->conbox0->currentIndex();
+        if (index == 2) {
+            if (universalScanTimer->isActive()) {
+                universalScanTimer->stop();
+                universalScanStep = 0;
+                return;
+            }
+            // The presence check of this scan must judge this scan's replies.
+            lastReply.clear();
+            universalScanTimer->start(1000);
+            for (QLineEdit *edit : {ui->lineEdit_ip, ui->lineEdit_mask, ui->lineEdit_gateway,
+                                    ui->lineEdit_ipservertcp, ui->lineEdit_portTCP, ui->lineEdit_timeout,
+                                    ui->lineEdit_MAC, ui->lineEdit_version}) {
+                edit->clear();
+                edit->setStyleSheet(QString());
+            }
+            for (QComboBox *combo : {ui->comboBox_speed, ui->comboBox_2, ui->comboBox, ui->comboBox_mode}) {
+                combo->setCurrentIndex(0);
+                combo->setStyleSheet(QString());
+            }
+            ui->lineEdit_timewait->clear();
+            ui->lineEdit_rtu_virtual_id->clear();
+            ui->lineEdit_tcp_id->clear();
+        } else if (index == 0 || index == 1) {
+            writeTimer->stop();
+            writeStep = 0;
+            if (scanTimer->isActive()) {
+                scanTimer->stop();
+                scanStep = 0;
+                return;
+            }
+            lastReply.clear();
+            scanTimer->start(1000);
+            for (QLineEdit *edit : {ui->lineEdit_ip, ui->lineEdit_mask, ui->lineEdit_gateway,
+                                    ui->lineEdit_ipservertcp, ui->lineEdit_portTCP, ui->lineEdit_timeout,
+                                    ui->lineEdit_MAC}) {
+                edit->clear();
+                edit->setStyleSheet(QString());
+            }
+            for (QComboBox *combo : {ui->comboBox_speed, ui->comboBox_2, ui->comboBox}) {
+                combo->setCurrentIndex(0);
+                combo->setStyleSheet(QString());
+            }
+        }
+    } else if (text == tr(kStopScanText)) {
+        ui->scan_parameters->setText(tr(kScanText));
+        scanTimer->stop();
+        writeTimer->stop();
+        universalScanTimer->stop();
+        universalWriteTimer->stop();
+        scanStep = writeStep = universalScanStep = universalWriteStep = 0;
+    }
+}
+
+void MainWindow::timerforScan()
+{
+    const int index = ui->conbox0->currentIndex();
+    if (index == 1)
+        scan_pa_modbus_RTU_TCP();
+    else if (index == 0)
+        scan_pa_modbus_TCP_RTU();
+}
+
+void MainWindow::scan_pa_modbus_TCP_RTU()
+{
+    scanStepTcp(Variant::TcpRtu);
+}
+
+void MainWindow::scan_pa_modbus_RTU_TCP()
+{
+    scanStepTcp(Variant::RtuTcp);
+}
+
+void MainWindow::reportNoConverter(Variant variant)
+{
+    QMessageBox::critical(this, tr("Ошибка соединения"), noConverterText(variant));
+}
+
+void MainWindow::scanStepTcp(Variant variant)
+{
+    if (!serial.isOpen()) {
+        scanTimer->stop();
+        qDebug() << "error connecting";
+        return;
+    }
+    const int step = scanStep++;
+    const auto &rows = gateway::scanRows(variant);
+    const int endStep = int(rows.size());
+    if (step > endStep)
+        return;
+
+    if (step == endStep) {
+        scanTimer->stop();
+        scanStep = 0;
+        ui->scan_parameters->setText(tr(kScanText));
+        clearFieldStyles({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
+                          Field::PortTcp, Field::TcpTimeout, Field::Mac, Field::Gateway});
+        return;
+    }
+
+    if (step == 1) {
+        if (variant == Variant::TcpRtu)
+            qDebug().noquote() << lastReply + QStringLiteral("TCPRTU-2-ggggggggggggg");
+        if (lastReply.isEmpty()) {
+            // The box comes first; the scan keeps ticking until it is closed.
+            reportNoConverter(variant);
+            scanTimer->stop();
+            scanStep = 0;
+            closeport();
+            ui->connect->setText(tr(kConnectText));
+            ui->scan_parameters->setText(tr(kScanText));
+            return;
+        }
+    }
+    sendCommand(rows[step].command);
+}
+
+void MainWindow::scan_pa_modbus_all()
+{
+    const int step = universalScanStep++;
+    const auto &rows = gateway::scanRows(Variant::Universal);
+    const int endStep = int(rows.size());
+    if (step > endStep)
+        return;
+
+    if (step == endStep) {
+        universalScanTimer->stop();
+        universalScanStep = 0;
+        ui->scan_parameters->setText(tr(kScanText));
+        clearFieldStyles({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
+                          Field::PortTcp, Field::TcpTimeout});
+        paintField(ui->lineEdit_MAC, kLavender);
+        clearFieldStyles({Field::Gateway, Field::Mode});
+        paintField(ui->lineEdit_version, kLavender);
+        clearFieldStyles({Field::RtuId});
+        if (ui->checkBox->isChecked())
+            paintField(ui->lineEdit_tcp_id, kLavender);
+        else
+            ui->lineEdit_tcp_id->setStyleSheet(QString());
+        clearFieldStyles({Field::ResponseTimeout});
+        return;
+    }
+
+    if (step == 1 && lastReply.isEmpty()) {
+        reportNoConverter(Variant::Universal);
+        universalScanTimer->stop();
+        universalScanStep = 0;
+        closeport();
+        ui->connect->setText(tr(kConnectText));
+        ui->scan_parameters->setText(tr(kScanText));
+        return;
+    }
+    sendCommand(rows[step].command);
+}
+
+// -------------------------------------------------------------------- write
+
+void MainWindow::on_applyButton_clicked()
+{
+    const QString text = ui->applyButton->text();
+    if (text == tr(kWriteText) && ui->scan_parameters->text() == tr(kScanText) && serial.isOpen()) {
+        ui->applyButton->setText(tr(kStopWriteText));
+        const int index = ui->conbox0->currentIndex();
+        if (index == 0 || index == 1) {
+            scanTimer->stop();
+            scanStep = 0;
+            if (writeTimer->isActive()) {
+                writeTimer->stop();
+                writeStep = 0;
+                return;
+            }
+            // Each write's presence check judges that write's own replies.
+            writeConfirmed = false;
+            writeTimer->start(1000);
+            clearFieldStyles({Field::Ip, Field::Mask, Field::Gateway, Field::Speed, Field::ServerIp,
+                              Field::StopBits, Field::Parity, Field::PortTcp, Field::TcpTimeout, Field::Mac});
+        } else if (index == 2) {
+            if (universalWriteTimer->isActive()) {
+                universalWriteTimer->stop();
+                universalWriteStep = 0;
+            } else {
+                universalWriteStep = 0;
+                writeConfirmed = false;
+                universalWriteTimer->start(1000);
+            }
+        }
+    } else if (text == tr(kStopWriteText)) {
+        ui->applyButton->setText(tr(kWriteText));
+        scanTimer->stop();
+        writeTimer->stop();
+        universalWriteTimer->stop();
+        writeStep = 0;
+        universalWriteStep = 0;
+        styleclear();
+    }
+}
+
+void MainWindow::change_parametersofmodbus()
+{
+    const int index = ui->conbox0->currentIndex();
+    if (index == 0)
+        change_pa_modbus_TCP_RTU();
+    else if (index == 1)
+        change_pa_modbus_RTU_TCP();
+}
+
+void MainWindow::change_pa_modbus_TCP_RTU()
+{
+    writeStepTcp(Variant::TcpRtu);
+}
+
+void MainWindow::change_pa_modbus_RTU_TCP()
+{
+    writeStepTcp(Variant::RtuTcp);
+}
+
+void MainWindow::change_mode_TCP()
+{
+    scanTimer->stop();
+    writeTimer->stop();
+    universalScanTimer->stop();
+    scanStep = writeStep = universalScanStep = 0;
+    writeStepTcp(Variant::Universal);
+}
+
+void MainWindow::writeStepTcp(Variant variant)
+{
+    const bool universal = variant == Variant::Universal;
+    QTimer *timer = universal ? universalWriteTimer : writeTimer;
+    int &counter = universal ? universalWriteStep : writeStep;
+
+    const int step = counter++;
+    const int completionStep = gateway::writeCompletionStep(variant);
+
+    if (step == 3) {
+        if (writeConfirmed)
+            return;
+        // Stop before the box, so nothing more goes out while it is open.
+        timer->stop();
+        counter = 0;
+        reportNoConverter(variant);
+        closeport();
+        ui->connect->setText(tr(kConnectText));
+        ui->scan_parameters->setText(tr(kScanText));
+        ui->applyButton->setText(tr(kWriteText));
+        return;
+    }
+    if (step > completionStep || step % 2 != 0)
+        return;
+
+    if (step == completionStep) {
+        sendCommand(gateway::restartCommand(variant));
+        timer->stop();
+        counter = 0;
+        rebootExpected = true;
+        ui->applyButton->setText(tr(kWriteText));
+        QString message;
+        switch (variant) {
+        case Variant::TcpRtu:
+            message = tr("<FONT COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT>");
+            break;
+        case Variant::RtuTcp:
+            message = tr("<FONT COLOR='#008000'>Изменение параметров Modbus RTU-TCP было успешно</FONT>");
+            break;
+        case Variant::Universal:
+            message = tr("<FONT COLOR='#008000'>Изменение параметров Modbus universal было успешно</FONT>");
+            break;
+        }
+        QMessageBox::information(this, tr("Результы изменения"), message);
+        clearFieldStyles({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
+                          Field::PortTcp, Field::TcpTimeout, Field::Mac, Field::Gateway});
+        if (universal)
+            clearFieldStyles({Field::Mode, Field::RtuId, Field::TcpSlaveId, Field::ResponseTimeout});
+        return;
+    }
+
+    const WriteRow &row = gateway::writeRows(variant)[step / 2];
+    QByteArray value;
+    switch (row.field) {
+    case Field::Mode: value = gateway::modeValue(ui->comboBox_mode->currentIndex()); break;
+    case Field::Parity: value = gateway::parityValue(ui->comboBox->currentIndex(), variant); break;
+    case Field::Speed: value = gateway::speedValue(ui->comboBox_speed->currentIndex()); break;
+    case Field::StopBits: value = gateway::stopBitsValue(ui->comboBox_2->currentIndex()); break;
+    case Field::TcpSlaveId:
+        value = gateway::tcpSlaveValue(ui->checkBox->isChecked(), ui->lineEdit_tcp_id->text());
+        break;
+    default:
+        value = gateway::textValue(static_cast<QLineEdit *>(fieldWidget(row.field))->text());
+        break;
+    }
+    const QByteArray command = gateway::writeCommand(row.prefix, value);
+    if (row.field == Field::Ip)
+        qDebug() << "change ip---" << command;
+    else if (row.field == Field::Mask)
+        qDebug() << "change mask---" << command;
+    sendCommand(command);
+}
+
+// ---------------------------------------------------- restart, factory reset
+
+void MainWindow::on_Reset_clicked()
+{
+    sendCommand(gateway::restartCommand(Variant::TcpRtu));
+    rebootExpected = true;
+}
+
+void MainWindow::on_reset_allparameters_clicked()
+{
+    Reset_Default();
+}
+
+void MainWindow::Reset_Default()
+{
+    QMessageBox box;
+    box.setWindowTitle(tr("Сброс"));
+    box.setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
+    box.setText(tr("Вы действительно хотите cбросить к заводским настройкам?"));
+    QAbstractButton *yes = box.addButton(tr("Да"), QMessageBox::YesRole);
+    box.addButton(tr("Нет"), QMessageBox::NoRole);
+    box.exec();
+    if (box.clickedButton() == yes) {
+        sendCommand(gateway::factoryResetCommand());
+        rebootExpected = true;
+        qDebug().noquote() << QStringLiteral("сброс параметры ") + lastReply;
+    }
+}
+
+// ---------------------------------------------------------------- file menu
+
+void MainWindow::OnSaveSetting_File()
+{
+    auto *file = new setting_module(nullptr);
+    auto textOr = [](const QLineEdit *edit, const char *fallback) {
+        return edit->text().isEmpty() ? QString::fromLatin1(fallback) : edit->text();
+    };
+    auto indexOr = [](const QComboBox *combo, int fallback) {
+        return combo->currentIndex() != 0 ? combo->currentIndex() : fallback;
+    };
+    file->modul_name = ui->conbox0->currentText();
+    file->ip_address = textOr(ui->lineEdit_ip, "192.168.0.1");
+    file->mask = textOr(ui->lineEdit_mask, "255.255.255.0");
+    file->gateway = textOr(ui->lineEdit_gateway, "0.0.0.0");
+    file->port_tcp = textOr(ui->lineEdit_portTCP, "502");
+    file->parity = indexOr(ui->comboBox, 1);
+    file->speed_rs485 = indexOr(ui->comboBox_speed, 4);
+    file->mode_tcp = indexOr(ui->comboBox_mode, 1);
+    file->stop_bit = indexOr(ui->comboBox_2, 1);
+    file->timeout_response = textOr(ui->lineEdit_timewait, "1000");
+    file->ip_server_tcp = textOr(ui->lineEdit_ipservertcp, "192.168.0.10");
+    file->timeout_tcp = textOr(ui->lineEdit_timeout, "180");
+    file->rtu_virtual_id = textOr(ui->lineEdit_rtu_virtual_id, "1");
+    file->tcp_slave_id = ui->checkBox->isChecked() ? QStringLiteral("off") : textOr(ui->lineEdit_tcp_id, "off");
+
+    file->SaveNTSetting();
+    if (file->lastSaveFailed())
+        QMessageBox::critical(this, tr("Ошибка"), tr("Не удалось сохранить файл настройки"));
+    file->deleteLater();
+}
+
+void MainWindow::on_action_open_2_triggered()
+{
+    settingsFileName = QFileDialog::getOpenFileName(this, tr(kFileCaption), QString(), tr(kFileFilter));
+    ui->action->setText(tr("Текущий файл (") + settingsFileName + QStringLiteral(")"));
+    if (settingsFileName.isEmpty()) {
+        QMessageBox::critical(this, tr("Ошибка"), tr("Файл конфигурации не выбран"), QMessageBox::Ok);
+        return;
+    }
+    loadSettingsIntoForm(settingsFileName, true);
+}
+
+void MainWindow::on_action_show_triggered()
+{
+}
+
+void MainWindow::on_action_save_triggered()
+{
+    OnSaveSetting_File();
+}
+
+void MainWindow::on_action_triggered()
+{
+    if (settingsFileName.isEmpty()) {
+        QMessageBox::critical(this, tr("Ошибка"), tr("Файл конфигурации не выбран"), QMessageBox::Ok);
+        return;
+    }
+    loadSettingsIntoForm(settingsFileName, false);
+}
+
+void MainWindow::loadSettingsIntoForm(const QString &fileName, bool verbose)
+{
+    auto *file = new setting_module(nullptr);
+    file->LoadNTSetting(fileName);
+
+    // The converter type first: it switches the view before the fields fill.
+    ui->conbox0->setCurrentText(file->modul_name);
+    qDebug() << file->modul_name << "modul_name";
+
+    ui->lineEdit_ip->setText(file->ip_address);
+    ui->lineEdit_mask->setText(file->mask);
+    ui->lineEdit_gateway->setText(file->gateway);
+    ui->lineEdit_portTCP->setText(file->port_tcp);
+    ui->comboBox->setCurrentIndex(file->parity);
+    ui->comboBox_speed->setCurrentIndex(file->speed_rs485);
+    if (verbose)
+        qDebug() << file->speed_rs485 << "SPERD_RS485";
+    ui->comboBox_2->setCurrentIndex(file->stop_bit);
+    ui->comboBox_mode->setCurrentIndex(file->mode_tcp);
+    if (verbose)
+        qDebug() << file->mode_tcp << "tcp -mode";
+    ui->lineEdit_timewait->setText(file->timeout_response);
+    ui->lineEdit_ipservertcp->setText(file->ip_server_tcp);
+    ui->lineEdit_timeout->setText(file->timeout_tcp);
+    ui->lineEdit_rtu_virtual_id->setText(file->rtu_virtual_id);
+
+    if (file->tcp_slave_id != QLatin1String("off")) {
+        ui->lineEdit_tcp_id->setText(file->tcp_slave_id);
+        ui->lineEdit_tcp_id->setEnabled(true);
+        ui->checkBox->setChecked(false);
+        ui->lineEdit_tcp_id->setStyleSheet(QString());
+    } else {
+        ui->checkBox->setChecked(true);
+        ui->lineEdit_tcp_id->clear();
+        ui->lineEdit_tcp_id->setEnabled(false);
+        ui->lineEdit_tcp_id->setStyleSheet(QStringLiteral("background-color: #f5edff;"));
+    }
+    paintField(ui->lineEdit_version, kLavender);
+    ui->lineEdit_MAC->setStyleSheet(QStringLiteral("background-color: #f5edff;"));
+    file->deleteLater();
+}
