@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QSettings>
+#include <QString>
+
+// One parameter set of the converter as kept in a ".TRset" settings file (INI,
+// read and written through QSettings). The window copies the form into the
+// public fields before a save and the fields back into the form after a load;
+// this class knows nothing of the form.
+//
+// File layout: "MODUL/Name" in section [MODUL], the four "Client_TCP/..." keys
+// in [Client_TCP], the other nine keys in the general section. Keys of the file
+// that are not among these fourteen are left as they are by a save.
+class setting_module : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit setting_module(QObject *parent);
+    ~setting_module() override;
+
+    QString modul_name;
+    QString ip_address;
+    QString mask;
+    QString gateway;
+    QString port_tcp;
+    int speed_rs485 = 0;      // index in the speed list, 0 = nothing chosen
+    int stop_bit = 0;         // index in the stop-bit list
+    int parity = 0;           // index in the parity list
+    int mode_tcp = 0;         // index in the TCP-mode list
+    QString timeout_response;
+    QString ip_server_tcp;
+    QString timeout_tcp;
+    QString rtu_virtual_id;
+    QString tcp_slave_id;     // decimal text or "off"
+
+    QString file_name;        // answer of the last file dialog (empty when cancelled)
+    QSettings *settings = nullptr; // settings object of the last load or save, owned
+
+    // True when the last save had a file to write to and the file could not be
+    // put on disk (QSettings::status() after sync() was not NoError): a folder
+    // that can be neither written nor created (QSettings creates missing ones),
+    // a full disk. The settings object of that save stays
+    // in `settings` with its status. False before any save, after a save that
+    // reached the disk, and after a save whose dialog was cancelled (nothing
+    // was meant to be written). Loads leave it unchanged.
+    bool lastSaveFailed() const;
+
+public slots:
+    void LoadNTSetting();
+    void SaveNTSetting();
+    void LoadNTSetting(QString FileName);
+    void SaveNTSetting(QString FileName);
+
+private:
+    void openSettings(const QString &path);
+    void clearValues();
+
+    bool saveFailed = false;
+};
