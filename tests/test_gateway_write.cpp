@@ -1,0 +1,174 @@
+// Writing the form into a converter of each variant: the exact commands, one
+// every second tick, the restart command last, the success report, and the
+// converter restarting quietly afterwards.
+
+#include "gateway_bench.h"
+
+Q_DECLARE_METATYPE(ConverterSim::Variant)
+
+class GatewayWriteTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase() { serial_port_list::setSource(nullptr); }
+    void fullWrite_data();
+    void fullWrite();
+    void writeThenScanReadsBack();
+};
+
+namespace {
+
+void fillForm(Ui_MainWindow *ui)
+{
+    ui->lineEdit_ip->setText("10.1.2.3");
+    ui->lineEdit_mask->setText("255.255.0.0");
+    ui->lineEdit_gateway->setText("10.1.2.254");
+    ui->lineEdit_portTCP->setText("10502");
+    ui->comboBox->setCurrentIndex(2);       // odd parity
+    ui->comboBox_speed->setCurrentIndex(7); // 57600
+    ui->comboBox_2->setCurrentIndex(2);     // two stop bits
+    ui->lineEdit_ipservertcp->setText("10.1.2.9");
+    ui->lineEdit_timeout->setText("30");
+    ui->comboBox_mode->setCurrentIndex(2);  // client
+    ui->lineEdit_timewait->setText("700");
+    ui->lineEdit_rtu_virtual_id->setText("5");
+}
+
+} // namespace
+
+void GatewayWriteTest::fullWrite_data()
+{
+    QTest::addColumn<ConverterSim::Variant>("variant");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QString>("message");
+    const QStringList common{"CHANGE IP:10.1.2.3", "CHANGE MASK:255.255.0.0", "CHANGE GATEWAY:10.1.2.254",
+                             "CHANGE PORT TCP:10502", "CHANGE PARITY:1", "CHANGE SPEED RS485:57600",
+                             "CHANGE STOP BIT:2"};
+    QTest::newRow("TCP-RTU") << ConverterSim::TcpRtu << common + QStringList{"RESET"}
+                             << "<FONT COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT>";
+    QTest::newRow("RTU-TCP") << ConverterSim::RtuTcp
+                             << common + QStringList{"CHANGE IP SERVER TCP:10.1.2.9", "CHANGE TIMEOUT TCP:30", "RESET"}
+                             << "<FONT COLOR='#008000'>Изменение параметров Modbus RTU-TCP было успешно</FONT>";
+    QTest::newRow("universal")
+        << ConverterSim::Universal
+        << QStringList{"CHANGE MODE TCP:CLIENT", "CHANGE IP:10.1.2.3", "CHANGE MASK:255.255.0.0",
+                       "CHANGE GATEWAY:10.1.2.254", "CHANGE PORT TCP:10502", "CHANGE PARITY:odd",
+                       "CHANGE SPEED RS485:57600", "CHANGE STOP BIT:2", "change timeout response:700",
+                       "CHANGE IP SERVER TCP:10.1.2.9", "CHANGE TIMEOUT TCP:30", "change rtu virtual id:5",
+                       "change tcp slave id:off", "reset"}
+        << "<FONT COLOR='#008000'>Изменение параметров Modbus universal было успешно</FONT>";
+}
+
+void GatewayWriteTest::fullWrite()
+{
+    QFETCH(ConverterSim::Variant, variant);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, message);
+    const bool universal = variant == ConverterSim::Universal;
+
+    GatewayBench bench(variant);
+    Ui_MainWindow *ui = bench.ui;
+    QVERIFY(bench.connectPort());
+    bench.armWrite();
+    bench.sim.clear();
+    fillForm(ui);
+    if (universal) {
+        ui->checkBox->click();              // "off" goes out, whatever the field holds
+        ui->lineEdit_tcp_id->setText("77");
+        // The last five universal rows may answer something else than "ok":
+        // no verdict, the write goes on.
+        bench.sim.rejectCommand("CHANGE IP SERVER TCP:", "done");
+    }
+
+    // The field colours at the moment the success report is up.
+    QMap<QString, QString> stylesAtReport;
+    bench.boxes.setInspector([&](const ModalCatcher::Box &) {
+        for (QWidget *field : paramFields(ui))
+            stylesAtReport[field->objectName()] = field->styleSheet();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    ui->applyButton->click();
+    QCOMPARE(ui->applyButton->text(), kStopWrite);
+
+    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 35000);
+    const qint64 took = clock.elapsed();
+    const ModalCatcher::Box box = bench.boxes.last();
+    QCOMPARE(box.icon, QMessageBox::Information);
+    QCOMPARE(box.title, QStringLiteral("Результы изменения"));
+    QCOMPARE(box.text, message);
+
+    // The restart command goes out just before the report opens.
+    QTRY_COMPARE(bench.sim.commands(), commands);
+    QCOMPARE(bench.sim.received(), commands.join("").toLatin1()); // no terminators
+    // One command every second tick: the restart goes out at tick 15, 19 or 27.
+    const QList<qint64> times = bench.sim.commandTimes();
+    for (int i = 1; i < times.size(); ++i) {
+        const qint64 gap = times[i] - times[i - 1];
+        QVERIFY2(gap >= 1850 && gap <= 3500, qPrintable(QString("gap %1 ms before %2").arg(gap).arg(commands[i])));
+    }
+    const qint64 ticks = 2 * (commands.size() - 1) + 1;
+    QVERIFY2(took >= ticks * 1000 - 200, qPrintable(QString("%1 ms for %2 ticks").arg(took).arg(ticks)));
+
+    // Confirmed fields were green while the report was up; the ignored one was not.
+    QCOMPARE(stylesAtReport.value("lineEdit_ip"), kGreen);
+    QCOMPARE(stylesAtReport.value("lineEdit_mask"), kGreen);
+    QCOMPARE(stylesAtReport.value("comboBox_2"), kGreen);
+    if (universal) {
+        QCOMPARE(stylesAtReport.value("comboBox_mode"), kGreen);
+        QCOMPARE(stylesAtReport.value("lineEdit_timewait"), kGreen);
+        QCOMPARE(stylesAtReport.value("lineEdit_ipservertcp"), QString());
+        QCOMPARE(stylesAtReport.value("lineEdit_rtu_virtual_id"), kGreen);
+    } else if (variant == ConverterSim::RtuTcp) {
+        QCOMPARE(stylesAtReport.value("lineEdit_timeout"), kGreen);
+    }
+
+    QVERIFY(Probe::rebootExpected(*bench.window));
+    QCOMPARE(ui->applyButton->text(), kWrite);
+    QVERIFY(!Probe::anyTimerActive(*bench.window));
+    QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
+    for (QWidget *field : paramFields(ui)) {
+        // After the report the colours go; the switched-off address keeps its look on TCP writes.
+        if (!universal && field == ui->lineEdit_tcp_id)
+            continue;
+        QVERIFY2(field->styleSheet().isEmpty(), qPrintable(field->objectName()));
+    }
+
+    // The converter restarts and its line drops: taken quietly.
+    QTRY_VERIFY_WITH_TIMEOUT(!Probe::serial(*bench.window).isOpen(), 3000);
+    QCOMPARE(ui->connect->text(), kConnect);
+    QTest::qWait(300);
+    QCOMPARE(bench.boxes.count(), 1);
+}
+
+void GatewayWriteTest::writeThenScanReadsBack()
+{
+    GatewayBench bench(ConverterSim::TcpRtu);
+    Ui_MainWindow *ui = bench.ui;
+    bench.sim.setDropAfterRestart(false);
+    QVERIFY(bench.connectPort());
+    bench.armWrite();
+    fillForm(ui);
+    ui->applyButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 25000);
+    QCOMPARE(bench.boxes.last().icon, QMessageBox::Information);
+
+    // Whatever is in the form now is overwritten by what the converter reports.
+    ui->lineEdit_ip->setText("x");
+    ui->comboBox_speed->setCurrentIndex(1);
+    ui->scan_parameters->click();
+    QTRY_COMPARE_WITH_TIMEOUT(ui->scan_parameters->text(), kScan, 15000);
+    QCOMPARE(ui->lineEdit_ip->text(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(ui->lineEdit_mask->text(), QStringLiteral("255.255.0.0"));
+    QCOMPARE(ui->lineEdit_gateway->text(), QStringLiteral("10.1.2.254"));
+    QCOMPARE(ui->lineEdit_portTCP->text(), QStringLiteral("10502"));
+    QCOMPARE(ui->comboBox->currentIndex(), 2);
+    QCOMPARE(ui->comboBox_speed->currentIndex(), 7); // 57600 reads back as "57200"
+    QCOMPARE(ui->comboBox_2->currentIndex(), 2);
+    QCOMPARE(bench.boxes.count(), 1);
+}
+
+QTEST_MAIN(GatewayWriteTest)
+#include "test_gateway_write.moc"

@@ -1,0 +1,220 @@
+// Writes that must not go through: a value the converter refuses, a silent
+// converter, a click at the wrong moment, and a write stopped half way.
+
+#include "gateway_bench.h"
+
+Q_DECLARE_METATYPE(ConverterSim::Variant)
+
+class GatewayWriteFaultsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase() { serial_port_list::setSource(nullptr); }
+    void refusedValue_data();
+    void refusedValue();
+    void silentConverter_data();
+    void silentConverter();
+    void silentAfterAnEarlierConfirmedWrite();
+    void clicksThatMustNotStartAWrite();
+    void stoppedWriteStartsOver();
+};
+
+void GatewayWriteFaultsTest::refusedValue_data()
+{
+    QTest::addColumn<ConverterSim::Variant>("variant");
+    QTest::addColumn<QByteArray>("prefix");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<QString>("text");
+    const QString wide = "<FONT COLOR='#800000'> Ошибка записи </FONT>";
+    const QString tight = "<FONT COLOR='#800000'>Ошибка записи </FONT>";
+    QTest::newRow("TCP-RTU gateway") << ConverterSim::TcpRtu << QByteArray("CHANGE GATEWAY:") << QByteArray("ERROR")
+                                     << "lineEdit_gateway" << 3 << wide;
+    QTest::newRow("TCP-RTU takes only upper-case OK")
+        << ConverterSim::TcpRtu << QByteArray("CHANGE IP:") << QByteArray("ok") << "lineEdit_ip" << 1 << wide;
+    QTest::newRow("RTU-TCP port") << ConverterSim::RtuTcp << QByteArray("CHANGE PORT TCP:") << QByteArray("ERROR")
+                                  << "lineEdit_portTCP" << 4 << tight;
+    QTest::newRow("universal mode refused") << ConverterSim::Universal << QByteArray("CHANGE MODE TCP:")
+                                            << QByteArray("OK") << "comboBox_mode" << 1 << wide;
+    QTest::newRow("universal question mark") << ConverterSim::Universal << QByteArray("change timeout response:")
+                                             << QByteArray("?") << "lineEdit_timewait" << 9 << wide;
+}
+
+void GatewayWriteFaultsTest::refusedValue()
+{
+    QFETCH(ConverterSim::Variant, variant);
+    QFETCH(QByteArray, prefix);
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, field);
+    QFETCH(int, sent);
+    QFETCH(QString, text);
+
+    GatewayBench bench(variant);
+    Ui_MainWindow *ui = bench.ui;
+    QVERIFY(bench.connectPort());
+    bench.armWrite();
+    bench.sim.rejectCommand(prefix, reply);
+    QWidget *refused = bench.window->findChild<QWidget *>(field);
+    QVERIFY(refused);
+
+    // While the box is up: the refused field is red and the write no longer ticks.
+    QString styleWhileOpen;
+    bool tickingWhileOpen = true;
+    bench.boxes.setInspector([&](const ModalCatcher::Box &) {
+        styleWhileOpen = refused->styleSheet();
+        tickingWhileOpen = Probe::anyTimerActive(*bench.window);
+    });
+    bench.boxes.setHoldMs(1200);
+
+    ui->applyButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 25000);
+    const ModalCatcher::Box box = bench.boxes.last();
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.title, QStringLiteral("Ошибка"));
+    QCOMPARE(box.text, text);
+    QCOMPARE(styleWhileOpen, kRed);
+    QVERIFY(!tickingWhileOpen);
+
+    QTRY_COMPARE(ui->applyButton->text(), kWrite);
+    for (QWidget *f : paramFields(ui))
+        QVERIFY2(f->styleSheet().isEmpty(), qPrintable(f->objectName()));
+    // Nothing after the refused command, and no restart.
+    QCOMPARE(bench.sim.commands().size(), sent);
+    QVERIFY(bench.sim.commands().last().startsWith(QString::fromLatin1(prefix)));
+    QTest::qWait(2200);
+    QCOMPARE(bench.sim.commands().size(), sent);
+    QVERIFY(!Probe::rebootExpected(*bench.window));
+    QVERIFY(Probe::serial(*bench.window).isOpen());
+    QCOMPARE(bench.boxes.count(), 1);
+}
+
+void GatewayWriteFaultsTest::silentConverter_data()
+{
+    QTest::addColumn<ConverterSim::Variant>("variant");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("TCP-RTU") << ConverterSim::TcpRtu << QStringList{"CHANGE IP:10.0.0.5", "CHANGE MASK:255.0.0.0"}
+                             << "нет соединения с модулем Modbus TCP-RTU";
+    QTest::newRow("RTU-TCP") << ConverterSim::RtuTcp << QStringList{"CHANGE IP:10.0.0.5", "CHANGE MASK:255.0.0.0"}
+                             << "нет соединения с модулем Modbus RTU-TCP";
+    QTest::newRow("universal") << ConverterSim::Universal << QStringList{"CHANGE MODE TCP:SERVER", "CHANGE IP:10.0.0.5"}
+                               << "нет соединения с модулем Modbus universal";
+}
+
+void GatewayWriteFaultsTest::silentConverter()
+{
+    QFETCH(ConverterSim::Variant, variant);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, text);
+    GatewayBench bench(variant);
+    Ui_MainWindow *ui = bench.ui;
+    QVERIFY(bench.connectPort());
+    bench.armWrite();
+    bench.sim.setSilent(true);
+    bench.sim.clear();
+    ui->lineEdit_ip->setText("10.0.0.5");
+    ui->lineEdit_mask->setText("255.0.0.0");
+    ui->comboBox_mode->setCurrentIndex(1);
+
+    // The box stays up a while: nothing more may go out meanwhile.
+    int sentWhileOpen = -1;
+    bench.boxes.setHoldMs(2500);
+    bench.boxes.setInspector([&](const ModalCatcher::Box &) { sentWhileOpen = bench.sim.commands().size(); });
+
+    QElapsedTimer clock;
+    clock.start();
+    ui->applyButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 8000);
+    QVERIFY2(clock.elapsed() >= 3800, qPrintable(QString::number(clock.elapsed()))); // the check at step 3
+    QCOMPARE(bench.boxes.last().icon, QMessageBox::Critical);
+    QCOMPARE(bench.boxes.last().title, QStringLiteral("Ошибка соединения"));
+    QCOMPARE(bench.boxes.last().text, text);
+    QCOMPARE(sentWhileOpen, 2);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!Probe::serial(*bench.window).isOpen(), 5000);
+    QCOMPARE(bench.sim.commands(), sent);
+    QCOMPARE(ui->connect->text(), kConnect);
+    QCOMPARE(ui->scan_parameters->text(), kScan);
+    QCOMPARE(ui->applyButton->text(), kWrite);
+    QVERIFY(!Probe::anyTimerActive(*bench.window));
+    QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
+    QVERIFY(!Probe::rebootExpected(*bench.window));
+}
+
+// Each write's presence check judges that write: a converter that confirmed
+// an earlier write and has since gone quiet is reported, not "written".
+void GatewayWriteFaultsTest::silentAfterAnEarlierConfirmedWrite()
+{
+    GatewayBench bench(ConverterSim::RtuTcp);
+    Ui_MainWindow *ui = bench.ui;
+    QVERIFY(bench.connectPort());
+    bench.armWrite();
+    ui->applyButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.sim.commands().size(), 3, 8000); // past the check
+    ui->applyButton->click(); // stop
+    QCOMPARE(ui->applyButton->text(), kWrite);
+    QVERIFY(Probe::writeConfirmed(*bench.window)); // an unchecked flag would pass the next check
+
+    bench.sim.setSilent(true);
+    bench.sim.clear();
+    ui->applyButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 8000);
+    QCOMPARE(bench.boxes.last().title, QStringLiteral("Ошибка соединения"));
+    QCOMPARE(bench.boxes.last().text, QStringLiteral("нет соединения с модулем Modbus RTU-TCP"));
+    QTRY_VERIFY(!Probe::serial(*bench.window).isOpen());
+    QCOMPARE(bench.sim.commands().size(), 2);
+    QVERIFY(!Probe::rebootExpected(*bench.window));
+}
+
+void GatewayWriteFaultsTest::clicksThatMustNotStartAWrite()
+{
+    GatewayBench bench(ConverterSim::TcpRtu);
+    Ui_MainWindow *ui = bench.ui;
+    QVERIFY(bench.connectPort());
+
+    // Before any scan the button still has the form's text and does nothing.
+    QCOMPARE(ui->applyButton->text(), QStringLiteral("Записать параметры"));
+    ui->applyButton->click();
+    QCOMPARE(ui->applyButton->text(), QStringLiteral("Записать параметры"));
+    QVERIFY(!Probe::anyTimerActive(*bench.window));
+
+    // While a scan runs the button does nothing either.
+    ui->scan_parameters->click();
+    QCOMPARE(ui->applyButton->text(), kWrite);
+    ui->applyButton->click();
+    QCOMPARE(ui->applyButton->text(), kWrite);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.sim.commands().size(), 2, 4000);
+    QCOMPARE(bench.sim.commands(), QStringList({"MAC", "ip"}));
+    QVERIFY(!Probe::timers(*bench.window)[1]->isActive());
+    ui->scan_parameters->click();
+    QCOMPARE(bench.boxes.count(), 0);
+}
+
+void GatewayWriteFaultsTest::stoppedWriteStartsOver()
+{
+    GatewayBench bench(ConverterSim::TcpRtu);
+    Ui_MainWindow *ui = bench.ui;
+    QVERIFY(bench.connectPort());
+    bench.armWrite();
+    ui->lineEdit_ip->setText("10.0.0.5");
+    ui->applyButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.sim.commands().size(), 4, 10000);
+    ui->applyButton->click();
+    QCOMPARE(ui->applyButton->text(), kWrite);
+    QVERIFY(!Probe::anyTimerActive(*bench.window));
+    for (QWidget *f : paramFields(ui))
+        QVERIFY2(f->styleSheet().isEmpty(), qPrintable(f->objectName()));
+
+    bench.sim.clear();
+    ui->applyButton->click();
+    QCOMPARE(ui->applyButton->text(), kStopWrite);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.sim.commands().size(), 1, 3000);
+    QCOMPARE(bench.sim.commands().first(), QStringLiteral("CHANGE IP:10.0.0.5"));
+    ui->applyButton->click();
+    QCOMPARE(bench.boxes.count(), 0);
+}
+
+QTEST_MAIN(GatewayWriteFaultsTest)
+#include "test_gateway_write_faults.moc"
