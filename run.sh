@@ -12,7 +12,8 @@ case "$program" in
        exit 2 ;;
 esac
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+# The form asks for "Times New Roman"; Liberation Serif stands in with the same metrics.
+ensure_packages "${BUILD_PACKAGES[@]}" fonts-liberation
 
 build=build/release
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF

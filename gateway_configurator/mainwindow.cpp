@@ -503,12 +503,12 @@ void MainWindow::timerforScan()
 
 void MainWindow::scan_pa_modbus_TCP_RTU()
 {
-    scanStepTcp(Variant::TcpRtu);
+    scanTick(Variant::TcpRtu);
 }
 
 void MainWindow::scan_pa_modbus_RTU_TCP()
 {
-    scanStepTcp(Variant::RtuTcp);
+    scanTick(Variant::RtuTcp);
 }
 
 void MainWindow::reportNoConverter(Variant variant)
@@ -516,7 +516,18 @@ void MainWindow::reportNoConverter(Variant variant)
     QMessageBox::critical(this, tr("Ошибка соединения"), noConverterText(variant));
 }
 
-void MainWindow::scanStepTcp(Variant variant)
+void MainWindow::abandonSilentScan(QTimer *timer, int &counter, Variant variant)
+{
+    // The box comes first; the scan keeps ticking until it is closed.
+    reportNoConverter(variant);
+    timer->stop();
+    counter = 0;
+    closeport();
+    ui->connect->setText(tr(kConnectText));
+    ui->scan_parameters->setText(tr(kScanText));
+}
+
+void MainWindow::scanTick(Variant variant)
 {
     if (!serial.isOpen()) {
         scanTimer->stop();
@@ -542,13 +553,7 @@ void MainWindow::scanStepTcp(Variant variant)
         if (variant == Variant::TcpRtu)
             qDebug().noquote() << lastReply + QStringLiteral("TCPRTU-2-ggggggggggggg");
         if (lastReply.isEmpty()) {
-            // The box comes first; the scan keeps ticking until it is closed.
-            reportNoConverter(variant);
-            scanTimer->stop();
-            scanStep = 0;
-            closeport();
-            ui->connect->setText(tr(kConnectText));
-            ui->scan_parameters->setText(tr(kScanText));
+            abandonSilentScan(scanTimer, scanStep, variant);
             return;
         }
     }
@@ -582,12 +587,7 @@ void MainWindow::scan_pa_modbus_all()
     }
 
     if (step == 1 && lastReply.isEmpty()) {
-        reportNoConverter(Variant::Universal);
-        universalScanTimer->stop();
-        universalScanStep = 0;
-        closeport();
-        ui->connect->setText(tr(kConnectText));
-        ui->scan_parameters->setText(tr(kScanText));
+        abandonSilentScan(universalScanTimer, universalScanStep, Variant::Universal);
         return;
     }
     sendCommand(rows[step].command);
@@ -646,12 +646,12 @@ void MainWindow::change_parametersofmodbus()
 
 void MainWindow::change_pa_modbus_TCP_RTU()
 {
-    writeStepTcp(Variant::TcpRtu);
+    writeTick(Variant::TcpRtu);
 }
 
 void MainWindow::change_pa_modbus_RTU_TCP()
 {
-    writeStepTcp(Variant::RtuTcp);
+    writeTick(Variant::RtuTcp);
 }
 
 void MainWindow::change_mode_TCP()
@@ -660,10 +660,10 @@ void MainWindow::change_mode_TCP()
     writeTimer->stop();
     universalScanTimer->stop();
     scanStep = writeStep = universalScanStep = 0;
-    writeStepTcp(Variant::Universal);
+    writeTick(Variant::Universal);
 }
 
-void MainWindow::writeStepTcp(Variant variant)
+void MainWindow::writeTick(Variant variant)
 {
     const bool universal = variant == Variant::Universal;
     QTimer *timer = universal ? universalWriteTimer : writeTimer;

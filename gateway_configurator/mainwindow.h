@@ -62,11 +62,12 @@ private:
 
     QWidget *fieldWidget(gateway::Field field) const;
     void sendCommand(const QByteArray &bytes);
-    void scanStepTcp(gateway::Variant variant);
-    void writeStepTcp(gateway::Variant variant);
+    void scanTick(gateway::Variant variant);
+    void writeTick(gateway::Variant variant);
     void applyScanValue(const gateway::ScanRow &row, gateway::Variant variant);
     void applyWriteReply(const gateway::WriteRow &row, bool universal);
     void reportNoConverter(gateway::Variant variant);
+    void abandonSilentScan(QTimer *timer, int &counter, gateway::Variant variant);
     void clearFieldStyles(std::initializer_list<gateway::Field> fields);
     void loadSettingsIntoForm(const QString &fileName, bool verbose);
 

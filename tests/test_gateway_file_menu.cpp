@@ -3,6 +3,7 @@
 // the file cannot be written. File dialogs are answered by the test.
 
 #include "gateway_bench.h"
+#include "ini_text.h"
 
 #include <QAction>
 #include <QFile>
@@ -24,40 +25,6 @@ private slots:
 };
 
 namespace {
-
-using Ini = QMap<QString, QMap<QString, QString>>;
-
-// A plain INI reader, independent of QSettings: section -> key -> text value.
-Ini readIni(const QString &path)
-{
-    Ini ini;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return ini;
-    QString section;
-    for (QString line : QString::fromUtf8(f.readAll()).split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(';'))
-            continue;
-        if (line.startsWith('[') && line.endsWith(']')) {
-            section = line.mid(1, line.size() - 2);
-            continue;
-        }
-        const int eq = line.indexOf('=');
-        QString value = line.mid(eq + 1).trimmed();
-        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-            value = value.mid(1, value.size() - 2);
-        ini[section][line.left(eq).trimmed()] = value;
-    }
-    return ini;
-}
-
-void writeText(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text);
-}
 
 QAction *menuAction(MainWindow &w, const char *name)
 {
@@ -95,7 +62,7 @@ void GatewayFileMenuTest::saveEmptyFormWritesDefaults()
     QCOMPARE(boxes.fileDialogs(), 1);
     QCOMPARE(boxes.count(), 0);
 
-    const Ini ini = readIni(path);
+    const Ini ini = parseIni(path);
     const QMap<QString, QString> general{{"IP_ADRESS", "192.168.0.1"}, {"MASK", "255.255.255.0"},
                                          {"GATEWAY", "0.0.0.0"},       {"PORT_TCP", "502"},
                                          {"SPEED_RS485", "4"},         {"STOP_BIT", "1"},
@@ -123,8 +90,8 @@ void GatewayFileMenuTest::switchedOffAddressRoundTrip()
     ui->lineEdit_tcp_id->setText("42"); // a number in the field does not count while "off" is ticked
     boxes.enqueueFile(path);
     menuAction(w, "action_save")->trigger();
-    QCOMPARE(readIni(path)["Client_TCP"]["TCP_SLAVE_ID"], QStringLiteral("off"));
-    QCOMPARE(readIni(path)["MODUL"]["Name"], QStringLiteral("Modbus universal "));
+    QCOMPARE(parseIni(path)["Client_TCP"]["TCP_SLAVE_ID"], QStringLiteral("off"));
+    QCOMPARE(parseIni(path)["MODUL"]["Name"], QStringLiteral("Modbus universal "));
 
     MainWindow other;
     Ui_MainWindow *oui = Probe::ui(other);

@@ -3,6 +3,7 @@
 // incomplete or broken files, the report of a save that did not reach the disk,
 // and the two dialog-driven slots.
 
+#include "ini_text.h"
 #include "setting_module.h"
 
 #include <QApplication>
@@ -20,43 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-using Ini = QMap<QString, QMap<QString, QString>>; // section -> key -> raw value
-
-// A plain reading of the INI text, independent of QSettings: sections, keys and
-// the values with their surrounding quotes removed.
-Ini parseIni(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    Ini ini;
-    QString section;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(';'))
-            continue;
-        if (line.startsWith('[') && line.endsWith(']')) {
-            section = line.mid(1, line.size() - 2);
-            ini[section];
-            continue;
-        }
-        const int eq = line.indexOf('=');
-        QString value = line.mid(eq + 1).trimmed();
-        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-            value = value.mid(1, value.size() - 2);
-        ini[section][line.left(eq).trimmed()] = value;
-    }
-    return ini;
-}
-
-void writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-}
 
 // A complete set with no empty value; the varying three come from the case.
 void fill(setting_module &m, const QString &name, const QString &slaveId, int speed)
