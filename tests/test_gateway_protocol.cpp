@@ -27,6 +27,7 @@ private slots:
     void choiceValues_data();
     void choiceValues();
     void writeValueEncodings();
+    void arbitraryLineNoise();
 };
 
 namespace {
@@ -294,6 +295,35 @@ void GatewayProtocolTest::writeValueEncodings()
     QCOMPARE(writeCommand("CHANGE GATEWAY:", textValue("")), QByteArray("CHANGE GATEWAY:"));
     QCOMPARE(writeCommand("change tcp slave id:", tcpSlaveValue(true, "5")), QByteArray("change tcp slave id:off"));
     QCOMPARE(textValue(QStringLiteral("é1")), QByteArray("\xe9" "1")); // Latin-1, as typed
+}
+
+// Whatever comes off the line (noise, a converter of another kind, a half
+// reply), decoding and cutting must hold their shape and never misbehave.
+void GatewayProtocolTest::arbitraryLineNoise()
+{
+    QRandomGenerator rng(20261208);
+    static const char noise[] = "\r\n\0:ok OK?0123456789.abcSERVER\xd0\x9f\xff";
+    const QByteArray alphabet(noise, sizeof(noise) - 1);
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes(int(rng.bounded(40)), Qt::Uninitialized);
+        for (char &c : bytes)
+            c = rng.bounded(4) == 0 ? char(rng.bounded(256)) : alphabet[int(rng.bounded(alphabet.size()))];
+        const QString reply = decodeReply(bytes);
+        QVERIFY(!reply.contains('\r') && !reply.contains('\n') && !reply.contains(QChar(0)));
+        for (Variant v : {Variant::TcpRtu, Variant::RtuTcp, Variant::Universal}) {
+            for (const ScanRow &row : scanRows(v)) {
+                const QString value = cutValue(reply, row.skip, row.longest);
+                QVERIFY(value.size() <= row.longest);
+                QVERIFY(value.isEmpty() || reply.mid(row.skip).startsWith(value));
+                const int entry = choiceIndex(row.kind, v, value);
+                QVERIFY(entry >= -1 && entry <= 10);
+            }
+            for (const WriteRow &row : writeRows(v)) {
+                const Verdict verdict = judgeWriteReply(row, v, reply);
+                QVERIFY((verdict == Verdict::Confirmed) == (reply == confirmation(v)));
+            }
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(GatewayProtocolTest)
