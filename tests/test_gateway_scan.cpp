@@ -20,12 +20,14 @@ private slots:
 
 namespace {
 
-// Commands gaps must show one command per 1000 ms tick.
+// The gaps must show one command per 1000 ms tick: never two in one tick, never
+// a faster timer. A late tick shortens the next gap (the timer keeps its
+// schedule), so the lower bound leaves room for a loaded machine.
 void verifyOnePerTick(const QList<qint64> &times)
 {
     for (int i = 1; i < times.size(); ++i) {
         const qint64 gap = times[i] - times[i - 1];
-        QVERIFY2(gap >= 900 && gap <= 2500, qPrintable(QString("gap %1 ms before command %2").arg(gap).arg(i)));
+        QVERIFY2(gap >= 600 && gap <= 3000, qPrintable(QString("gap %1 ms before command %2").arg(gap).arg(i)));
     }
 }
 

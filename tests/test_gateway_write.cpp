@@ -103,11 +103,12 @@ void GatewayWriteTest::fullWrite()
     // The restart command goes out just before the report opens.
     QTRY_COMPARE(bench.sim.commands(), commands);
     QCOMPARE(bench.sim.received(), commands.join("").toLatin1()); // no terminators
-    // One command every second tick: the restart goes out at tick 15, 19 or 27.
+    // One command every second tick (a late tick shortens the next gap, the
+    // timer keeps its schedule): the restart goes out at tick 15, 19 or 27.
     const QList<qint64> times = bench.sim.commandTimes();
     for (int i = 1; i < times.size(); ++i) {
         const qint64 gap = times[i] - times[i - 1];
-        QVERIFY2(gap >= 1850 && gap <= 3500, qPrintable(QString("gap %1 ms before %2").arg(gap).arg(commands[i])));
+        QVERIFY2(gap >= 1500 && gap <= 4000, qPrintable(QString("gap %1 ms before %2").arg(gap).arg(commands[i])));
     }
     const qint64 ticks = 2 * (commands.size() - 1) + 1;
     QVERIFY2(took >= ticks * 1000 - 200, qPrintable(QString("%1 ms for %2 ticks").arg(took).arg(ticks)));
