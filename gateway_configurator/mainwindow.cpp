@@ -283,8 +283,15 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
         return;
     if (rebootExpected) {
         // The converter was told to restart: its port going away is expected.
+        // No sequence can go on without the port, the universal ones included
+        // (closeport leaves those alone): a write cut off here must not run on
+        // to its success report.
         closeport();
+        universalWriteTimer->stop();
+        universalScanTimer->stop();
+        universalWriteStep = universalScanStep = 0;
         ui->connect->setText(tr(kConnectText));
+        ui->applyButton->setText(tr(kWriteText));
         return;
     }
     // Close first: a dead port keeps reporting the error until it is closed.

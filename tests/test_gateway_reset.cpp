@@ -13,6 +13,7 @@ private slots:
     void factoryReset_data();
     void factoryReset();
     void factoryResetOnlyForUniversal();
+    void lineLostQuietlyEndsUniversalWrite();
 };
 
 void GatewayResetTest::restartAtOnce()
@@ -85,6 +86,26 @@ void GatewayResetTest::factoryResetOnlyForUniversal()
         QVERIFY(bench.ui->reset_allparameters->isHidden());
         QVERIFY(!bench.ui->Reset->isHidden());
     }
+}
+
+// Once a restart was ordered, a lost line is taken quietly; a universal write
+// that was under way must end with it, not run on and report success.
+void GatewayResetTest::lineLostQuietlyEndsUniversalWrite()
+{
+    GatewayBench bench(ConverterSim::Universal);
+    Ui_MainWindow *ui = bench.ui;
+    QVERIFY(bench.connectPort());
+    bench.armWrite();
+    ui->applyButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.sim.commands().size(), 3, 8000); // past the presence check
+    ui->Reset->click(); // the converter restarts and drops off the line
+    QTRY_VERIFY_WITH_TIMEOUT(!Probe::serial(*bench.window).isOpen(), 3000);
+    QCOMPARE(ui->connect->text(), kConnect);
+    QVERIFY(!Probe::anyTimerActive(*bench.window));
+    QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
+    QCOMPARE(ui->applyButton->text(), kWrite);
+    QTest::qWait(2500);
+    QCOMPARE(bench.boxes.count(), 0);
 }
 
 QTEST_MAIN(GatewayResetTest)
