@@ -1,5 +1,21 @@
+# shellcheck shell=bash
 # Installs the Debian packages the build needs, when some are missing.
-# Sourced by run.sh and test.sh: ensure_packages <package>...
+# Sourced by run.sh and test.sh:
+#   ensure_packages <package>...   the given packages
+#   ensure_armhf                   what the armhf cross-build and its tests need
+
+# Runs a command as root: directly when we are root, through sudo otherwise.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        echo "Cannot run '$*': run this as root or install sudo." >&2
+        return 1
+    fi
+}
+
 ensure_packages() {
     local missing=() p
     for p in "$@"; do
@@ -7,18 +23,25 @@ ensure_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
 
-    local sudo=()
-    if [ "$(id -u)" -ne 0 ]; then
-        if ! command -v sudo >/dev/null 2>&1; then
-            echo "Missing packages: ${missing[*]}; run this as root or install sudo." >&2
-            return 1
-        fi
-        sudo=(sudo)
-    fi
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools
                 libqt5serialport5-dev libqt5serialbus5-dev)
+
+# The cross compiler, the user-mode emulator and the target's Qt. Qt's code
+# generators (moc, uic, rcc) come from the host's qtbase5-dev-tools.
+ARMHF_PACKAGES=(crossbuild-essential-armhf qemu-user
+                qtbase5-dev:armhf libqt5serialport5-dev:armhf libqt5serialbus5-dev:armhf)
+
+ensure_armhf() {
+    if ! dpkg --print-foreign-architectures | grep -qx armhf; then
+        echo "Adding the armhf architecture to dpkg"
+        as_root dpkg --add-architecture armhf
+    fi
+    # The armhf packages are missing right after the architecture is added,
+    # so ensure_packages updates the package lists before installing.
+    ensure_packages "${BUILD_PACKAGES[@]}" "${ARMHF_PACKAGES[@]}"
+}

@@ -302,6 +302,8 @@ int PtyDevice::openCountInThisProcess(const QString &path)
         const QByteArray fdPath = QByteArray("/proc/self/fd/") + e->d_name;
         char buf[512];
         const ssize_t n = ::readlink(fdPath.constData(), buf, sizeof buf - 1);
+        if (n < 0)
+            continue; // closed while the list was read
         // Once the device is unplugged its slave node is gone, and the
         // program's fd reads as "/dev/pts/N (deleted)".
         const QByteArray link(buf, int(n));
