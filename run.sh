@@ -12,8 +12,7 @@ case "$program" in
        exit 2 ;;
 esac
 
-# The form asks for "Times New Roman"; Liberation Serif stands in with the same metrics.
-ensure_packages "${BUILD_PACKAGES[@]}" fonts-liberation
+ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}"
 
 build=build/release
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF

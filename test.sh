@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 
 case "${1:-}" in
     "")
-        ensure_packages "${BUILD_PACKAGES[@]}"
+        ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}"
         build=build/test
         cross=() ;;
     --armhf)

@@ -31,6 +31,11 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools
                 libqt5serialport5-dev libqt5serialbus5-dev)
 
+# The forms ask for "Times New Roman"; Liberation Serif stands in with the
+# same metrics. The programs and the tests that measure their texts see the
+# same fonts.
+FONT_PACKAGES=(fonts-liberation fontconfig)
+
 # The cross compiler, the user-mode emulator and the target's Qt. Qt's code
 # generators (moc, uic, rcc) come from the host's qtbase5-dev-tools.
 ARMHF_PACKAGES=(crossbuild-essential-armhf qemu-user
@@ -43,5 +48,5 @@ ensure_armhf() {
     fi
     # The armhf packages are missing right after the architecture is added,
     # so ensure_packages updates the package lists before installing.
-    ensure_packages "${BUILD_PACKAGES[@]}" "${ARMHF_PACKAGES[@]}"
+    ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${ARMHF_PACKAGES[@]}"
 }
