@@ -36,6 +36,9 @@ BUILD_PACKAGES=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools
 # same fonts.
 FONT_PACKAGES=(fonts-liberation fontconfig)
 
+# clang with its sanitizer and libFuzzer runtimes, for the fuzz targets.
+FUZZ_PACKAGES=(clang libclang-rt-dev)
+
 # The cross compiler, the user-mode emulator and the target's Qt. Qt's code
 # generators (moc, uic, rcc) come from the host's qtbase5-dev-tools.
 ARMHF_PACKAGES=(crossbuild-essential-armhf qemu-user
