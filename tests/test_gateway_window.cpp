@@ -249,6 +249,7 @@ void GatewayWindowTest::lostPortWhileScanning()
     QVERIFY(!Probe::anyTimerActive(*bench.window));
     QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
     QCOMPARE(ui->connect->text(), kConnect);
+    QCOMPARE(ui->scan_parameters->text(), kScan);
     QCOMPARE(ui->applyButton->text(), kWrite);
     QCOMPARE(ui->statusbar->currentMessage(), QStringLiteral("Disconnected"));
     for (QWidget *field : paramFields(ui))
