@@ -91,6 +91,9 @@ MainWindow::MainWindow(QWidget *parent)
     replyQuietTimer->setInterval(kReplyQuietMs);
     connect(replyQuietTimer, &QTimer::timeout, this, &MainWindow::judgeReply);
 
+    // The window has a fixed size: no grip that invites a resize.
+    ui->statusbar->setSizeGripEnabled(false);
+
     setWindowTitle(tr("Конфигуратор Modbus TCP-RTU"));
     setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
 
@@ -99,6 +102,14 @@ MainWindow::MainWindow(QWidget *parent)
     ui->Reset->setEnabled(false);
     ui->lineEdit_MAC->setEnabled(false);
     ui->lineEdit_version->setEnabled(false);
+    // These two only show what the converter reports; their text is read off
+    // the screen, so it keeps a dark colour instead of the faint disabled one
+    // (readable on the neutral, green and lavender looks alike).
+    for (QLineEdit *edit : {ui->lineEdit_MAC, ui->lineEdit_version}) {
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x30, 0x30, 0x30));
+        edit->setPalette(palette);
+    }
     ui->reset_allparameters->setEnabled(false);
     ui->conbox0->setEnabled(true);
     ui->serialPortInfoListBox->setEnabled(true);
