@@ -34,6 +34,11 @@ const char kStopScanText[] = "Стоп сканирования";
 const char kWriteText[] = "Запись параметры";
 const char kStopWriteText[] = "Остановить запись";
 
+// A reply is complete once the line has been quiet this long (about 48
+// characters at 9600 bit/s, well inside a 1000 ms step).
+constexpr int kReplyQuietMs = 50;
+constexpr int kMaxReplyBytes = 4096;
+
 const char kIconPath[] = ":/images/QuillonRTUTCP.ico";
 const char kFileCaption[] = "Настройки";
 const char kFileFilter[] = "TCP_RTU settings (*.TRset);";
@@ -81,6 +86,14 @@ MainWindow::MainWindow(QWidget *parent)
     universalWriteTimer->setInterval(1000);
     universalWriteStep = 0;
 
+    replyQuietTimer = new QTimer(this);
+    replyQuietTimer->setSingleShot(true);
+    replyQuietTimer->setInterval(kReplyQuietMs);
+    connect(replyQuietTimer, &QTimer::timeout, this, &MainWindow::judgeReply);
+
+    // The window has a fixed size: no grip that invites a resize.
+    ui->statusbar->setSizeGripEnabled(false);
+
     setWindowTitle(tr("Конфигуратор Modbus TCP-RTU"));
     setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
 
@@ -89,6 +102,14 @@ MainWindow::MainWindow(QWidget *parent)
     ui->Reset->setEnabled(false);
     ui->lineEdit_MAC->setEnabled(false);
     ui->lineEdit_version->setEnabled(false);
+    // These two only show what the converter reports; their text is read off
+    // the screen, so it keeps a dark colour instead of the faint disabled one
+    // (readable on the neutral, green and lavender looks alike).
+    for (QLineEdit *edit : {ui->lineEdit_MAC, ui->lineEdit_version}) {
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x30, 0x30, 0x30));
+        edit->setPalette(palette);
+    }
     ui->reset_allparameters->setEnabled(false);
     ui->conbox0->setEnabled(true);
     ui->serialPortInfoListBox->setEnabled(true);
@@ -263,6 +284,10 @@ void MainWindow::closeport()
     if (!serial.isOpen())
         return;
     serial.close();
+    // Bytes of a reply still coming in belong to the link just closed.
+    replyQuietTimer->stop();
+    replyBuffer.clear();
+    replyTimer = nullptr;
     ui->scan_parameters->setEnabled(false);
     ui->applyButton->setEnabled(false);
     ui->Reset->setEnabled(false);
@@ -291,6 +316,7 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
         universalScanTimer->stop();
         universalWriteStep = universalScanStep = 0;
         ui->connect->setText(tr(kConnectText));
+        ui->scan_parameters->setText(tr(kScanText));
         ui->applyButton->setText(tr(kWriteText));
         return;
     }
@@ -303,6 +329,7 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     scanStep = writeStep = universalWriteStep = universalScanStep = 0;
     QMessageBox::critical(this, tr("Critical Error"), tr("Ошибка соединения"));
     ui->connect->setText(tr(kConnectText));
+    ui->scan_parameters->setText(tr(kScanText));
     ui->applyButton->setText(tr(kWriteText));
     styleclear();
 }
@@ -314,12 +341,48 @@ void MainWindow::sendCommand(const QByteArray &bytes)
 
 // -------------------------------------------------------------- reply parser
 
+// A reply often reaches the port in more than one read (a USB adapter hands
+// bytes over every few milliseconds; a 23-byte reply takes 24 ms at 9600
+// bit/s). The bytes are collected until the line has been quiet for
+// kReplyQuietMs and then judged as one reply, by the operation and step that
+// were current when its first byte came in.
 void MainWindow::readData()
 {
-    static QByteArray received;
-    received.append(serial.readAll());
-    lastReply = gateway::decodeReply(received);
-    received.clear();
+    const QByteArray bytes = serial.readAll();
+    if (bytes.isEmpty())
+        return;
+    if (replyBuffer.isEmpty()) {
+        replyTimer = nullptr;
+        replyStep = 0;
+        const QList<QPair<QTimer *, int>> order = {{writeTimer, writeStep}, {scanTimer, scanStep},
+                                                   {universalWriteTimer, universalWriteStep},
+                                                   {universalScanTimer, universalScanStep}};
+        for (const auto &op : order) {
+            if (op.first->isActive()) {
+                replyTimer = op.first;
+                replyStep = op.second;
+                break;
+            }
+        }
+    }
+    replyBuffer.append(bytes);
+    // A line that never falls quiet is judged in bounded pieces.
+    if (replyBuffer.size() >= kMaxReplyBytes) {
+        replyQuietTimer->stop();
+        judgeReply();
+        return;
+    }
+    replyQuietTimer->start();
+}
+
+void MainWindow::judgeReply()
+{
+    lastReply = gateway::decodeReply(replyBuffer);
+    replyBuffer.clear();
+    // The operation the reply belongs to may have ended while it came in.
+    QTimer *timer = replyTimer && replyTimer->isActive() ? replyTimer : nullptr;
+    const int key = replyStep;
+    replyTimer = nullptr;
 
     qDebug().noquote() << QStringLiteral("data 2:") + lastReply;
     if (lastReply.isEmpty()) {
@@ -328,27 +391,31 @@ void MainWindow::readData()
     }
     qDebug().noquote() << QStringLiteral("data 2:") + lastReply;
 
-    if (writeTimer->isActive()) {
+    if (timer == writeTimer) {
         const auto &rows = gateway::writeRows(Variant::RtuTcp);
-        if (writeStep >= 1 && writeStep <= 2 * int(rows.size()))
-            applyWriteReply(rows[(writeStep - 1) / 2], false);
-    } else if (scanTimer->isActive()) {
+        if (key >= 1 && key <= 2 * int(rows.size())) {
+            commandAnswered = true;
+            applyWriteReply(rows[(key - 1) / 2], false);
+        }
+    } else if (timer == scanTimer) {
         const auto &rows = gateway::scanRows(Variant::RtuTcp);
-        if (scanStep >= 1 && scanStep <= int(rows.size())) {
-            applyScanValue(rows[scanStep - 1], Variant::RtuTcp);
-        } else if (scanStep == int(rows.size()) + 1) {
+        if (key >= 1 && key <= int(rows.size())) {
+            applyScanValue(rows[key - 1], Variant::RtuTcp);
+        } else if (key == int(rows.size()) + 1) {
             scanTimer->stop();
             scanStep = 0;
         }
-    } else if (universalWriteTimer->isActive()) {
+    } else if (timer == universalWriteTimer) {
         const auto &rows = gateway::writeRows(Variant::Universal);
-        if (universalWriteStep >= 1 && universalWriteStep <= 2 * int(rows.size()))
-            applyWriteReply(rows[(universalWriteStep - 1) / 2], true);
-    } else if (universalScanTimer->isActive()) {
+        if (key >= 1 && key <= 2 * int(rows.size())) {
+            commandAnswered = true;
+            applyWriteReply(rows[(key - 1) / 2], true);
+        }
+    } else if (timer == universalScanTimer) {
         const auto &rows = gateway::scanRows(Variant::Universal);
-        if (universalScanStep >= 1 && universalScanStep <= int(rows.size())) {
-            applyScanValue(rows[universalScanStep - 1], Variant::Universal);
-        } else if (universalScanStep == int(rows.size()) + 1) {
+        if (key >= 1 && key <= int(rows.size())) {
+            applyScanValue(rows[key - 1], Variant::Universal);
+        } else if (key == int(rows.size()) + 1) {
             universalScanTimer->stop();
             universalScanStep = 0;
         }
@@ -670,6 +737,18 @@ void MainWindow::change_mode_TCP()
     writeTick(Variant::Universal);
 }
 
+void MainWindow::abandonSilentWrite(QTimer *timer, int &counter, Variant variant)
+{
+    // Stop before the box, so nothing more goes out while it is open.
+    timer->stop();
+    counter = 0;
+    reportNoConverter(variant);
+    closeport();
+    ui->connect->setText(tr(kConnectText));
+    ui->scan_parameters->setText(tr(kScanText));
+    ui->applyButton->setText(tr(kWriteText));
+}
+
 void MainWindow::writeTick(Variant variant)
 {
     const bool universal = variant == Variant::Universal;
@@ -680,20 +759,20 @@ void MainWindow::writeTick(Variant variant)
     const int completionStep = gateway::writeCompletionStep(variant);
 
     if (step == 3) {
-        if (writeConfirmed)
-            return;
-        // Stop before the box, so nothing more goes out while it is open.
-        timer->stop();
-        counter = 0;
-        reportNoConverter(variant);
-        closeport();
-        ui->connect->setText(tr(kConnectText));
-        ui->scan_parameters->setText(tr(kScanText));
-        ui->applyButton->setText(tr(kWriteText));
+        if (!writeConfirmed)
+            abandonSilentWrite(timer, counter, variant);
         return;
     }
     if (step > completionStep || step % 2 != 0)
         return;
+    // Past the first two commands, each command (and the restart) goes out
+    // only if the one before it was answered at all: a converter that fell
+    // silent half way must not be reported as written.
+    if (step >= 4 && !commandAnswered) {
+        abandonSilentWrite(timer, counter, variant);
+        return;
+    }
+    commandAnswered = false;
 
     if (step == completionStep) {
         sendCommand(gateway::restartCommand(variant));
@@ -806,13 +885,18 @@ void MainWindow::OnSaveSetting_File()
 
 void MainWindow::on_action_open_2_triggered()
 {
-    settingsFileName = QFileDialog::getOpenFileName(this, tr(kFileCaption), QString(), tr(kFileFilter));
-    ui->action->setText(tr("Текущий файл (") + settingsFileName + QStringLiteral(")"));
-    if (settingsFileName.isEmpty()) {
+    const QString chosen = QFileDialog::getOpenFileName(this, tr(kFileCaption), QString(), tr(kFileFilter));
+    if (chosen.isEmpty()) {
+        settingsFileName.clear();
+        ui->action->setText(tr("Текущий файл (") + settingsFileName + QStringLiteral(")"));
         QMessageBox::critical(this, tr("Ошибка"), tr("Файл конфигурации не выбран"), QMessageBox::Ok);
         return;
     }
-    loadSettingsIntoForm(settingsFileName, true);
+    // A file that cannot be read leaves the form and the current file as they were.
+    if (!loadSettingsIntoForm(chosen, true))
+        return;
+    settingsFileName = chosen;
+    ui->action->setText(tr("Текущий файл (") + settingsFileName + QStringLiteral(")"));
 }
 
 void MainWindow::on_action_show_triggered()
@@ -833,10 +917,15 @@ void MainWindow::on_action_triggered()
     loadSettingsIntoForm(settingsFileName, false);
 }
 
-void MainWindow::loadSettingsIntoForm(const QString &fileName, bool verbose)
+bool MainWindow::loadSettingsIntoForm(const QString &fileName, bool verbose)
 {
     auto *file = new setting_module(nullptr);
     file->LoadNTSetting(fileName);
+    if (file->lastLoadFailed()) {
+        file->deleteLater();
+        QMessageBox::critical(this, tr("Ошибка"), tr("Не удалось прочитать файл настройки"));
+        return false;
+    }
 
     // The converter type first: it switches the view before the fields fill.
     ui->conbox0->setCurrentText(file->modul_name);
@@ -873,4 +962,5 @@ void MainWindow::loadSettingsIntoForm(const QString &fileName, bool verbose)
     paintField(ui->lineEdit_version, kLavender);
     ui->lineEdit_MAC->setStyleSheet(QStringLiteral("background-color: #f5edff;"));
     file->deleteLater();
+    return true;
 }

@@ -68,8 +68,10 @@ private:
     void applyWriteReply(const gateway::WriteRow &row, bool universal);
     void reportNoConverter(gateway::Variant variant);
     void abandonSilentScan(QTimer *timer, int &counter, gateway::Variant variant);
+    void abandonSilentWrite(QTimer *timer, int &counter, gateway::Variant variant);
+    void judgeReply();
     void clearFieldStyles(std::initializer_list<gateway::Field> fields);
-    void loadSettingsIntoForm(const QString &fileName, bool verbose);
+    bool loadSettingsIntoForm(const QString &fileName, bool verbose);
 
 
     Ui_MainWindow *ui;
@@ -86,4 +88,13 @@ private:
     bool rebootExpected = false;
     QString settingsFileName;
     bool writeConfirmed = false;
+
+    // A reply being collected until the line falls quiet, and the step timer
+    // and step that were current when its first byte came in.
+    QByteArray replyBuffer;
+    QTimer *replyQuietTimer = nullptr;
+    QTimer *replyTimer = nullptr;
+    int replyStep = 0;
+    // Whether the last write command sent got any reply.
+    bool commandAnswered = true;
 };

@@ -47,6 +47,19 @@ public:
     // was meant to be written). Loads leave it unchanged.
     bool lastSaveFailed() const;
 
+    // True when the last load was given a file and refused it without reading
+    // a value: not a regular file (a FIFO would block the window in open()),
+    // larger than 64 KiB, unreadable or gone, or holding a value that QSettings
+    // would decode as a serialized Qt type ("@Variant(...)" and the like, whose
+    // decoding can crash the program). The fields are then the empty set and no
+    // settings object is kept. False after a load that read its file and after
+    // a load with no file name (cancelled dialog). Saves leave it unchanged.
+    bool lastLoadFailed() const;
+
+    // Whether a file may be handed to QSettings, by the rules above. Reads at
+    // most 64 KiB + 1 bytes and never blocks.
+    static bool isSafeToRead(const QString &path);
+
 public slots:
     void LoadNTSetting();
     void SaveNTSetting();
@@ -58,4 +71,5 @@ private:
     void clearValues();
 
     bool saveFailed = false;
+    bool loadFailed = false;
 };

@@ -7,7 +7,14 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 class GatewayFileMenuTest : public QObject
 {
@@ -22,6 +29,7 @@ private slots:
     void emptyFileGivesEmptyForm();
     void unwritableFileIsReported();
     void cancelledSaveWritesNothing();
+    void unreadableFileLeavesTheForm();
 };
 
 namespace {
@@ -272,6 +280,74 @@ void GatewayFileMenuTest::cancelledSaveWritesNothing()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     QCOMPARE(QDir::current().entryList({"*.TRset"}), QStringList());
+}
+
+// A crafted file (its value would make QSettings decode a polygon with a huge
+// point count), a FIFO and a file gone since it was chosen: one box each, and
+// the form, the current file and its menu entry stay as they were.
+void GatewayFileMenuTest::unreadableFileLeavesTheForm()
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath("good.TRset");
+    writeText(good, kUniversalFile);
+    const QString crafted = dir.filePath("crafted.TRset");
+    writeText(crafted, "IP_ADRESS=@Variant(\\0\\0\\0\\xb7\\x10\\0\\0\\0)\n");
+    QCOMPARE(QFileInfo(crafted).size(), 41);
+    const QString fifo = dir.filePath("fifo.TRset");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    ModalCatcher boxes;
+    MainWindow w;
+    Ui_MainWindow *ui = Probe::ui(w);
+    boxes.enqueueFile(good);
+    menuAction(w, "action_open_2")->trigger();
+    QCOMPARE(boxes.count(), 0);
+    ui->lineEdit_mask->setText("edited");
+    const QString entry = menuAction(w, "action")->text();
+
+    auto expectRefused = [&](int boxCount) {
+        QCOMPARE(boxes.count(), boxCount);
+        QCOMPARE(boxes.last().icon, QMessageBox::Critical);
+        QCOMPARE(boxes.last().title, QStringLiteral("Ошибка"));
+        QCOMPARE(boxes.last().text, QStringLiteral("Не удалось прочитать файл настройки"));
+        QCOMPARE(ui->lineEdit_ip->text(), QStringLiteral("10.2.3.4"));
+        QCOMPARE(ui->lineEdit_mask->text(), QStringLiteral("edited"));
+        QCOMPARE(ui->comboBox_speed->currentIndex(), 8);
+        QCOMPARE(ui->lineEdit_tcp_id->text(), QStringLiteral("21"));
+        QCOMPARE(Probe::settingsFileName(w), good);
+        QCOMPARE(menuAction(w, "action")->text(), entry);
+    };
+
+    boxes.enqueueFile(crafted);
+    menuAction(w, "action_open_2")->trigger();
+    expectRefused(1);
+
+    // Whoever opens the FIFO for reading blocks until a writer comes; a writer
+    // that finds a reader waiting lets it go on, so a regression fails here
+    // instead of hanging.
+    std::atomic<bool> done{false}, readerWaited{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 150 && !done; ++i) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                readerWaited = true;
+                ::close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    boxes.enqueueFile(fifo);
+    menuAction(w, "action_open_2")->trigger();
+    done = true;
+    writer.join();
+    QVERIFY(!readerWaited);
+    expectRefused(2);
+
+    // "Текущий файл" after the chosen file was deleted.
+    QVERIFY(QFile::remove(good));
+    menuAction(w, "action")->trigger();
+    expectRefused(3);
 }
 
 QTEST_MAIN(GatewayFileMenuTest)

@@ -3,6 +3,9 @@
 // disconnecting, a port that cannot be opened and a port that goes away.
 
 #include "gateway_bench.h"
+#include "text_fit.h"
+
+#include <QtMath>
 
 class GatewayWindowTest : public QObject
 {
@@ -21,6 +24,9 @@ private slots:
     void lostPortAfterRestartOrder();
     void closingWindowClosesPort();
     void styleclearAndOffBox();
+    void textsFitEveryView_data();
+    void textsFitEveryView();
+    void displayOnlyFieldsReadable();
 };
 
 namespace {
@@ -43,6 +49,19 @@ ViewState viewState(MainWindow &w)
 }
 
 bool shown(QWidget *w) { return !w->isHidden(); }
+
+// WCAG relative luminance and contrast ratio.
+double luminance(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : qPow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
 
 } // namespace
 
@@ -249,6 +268,7 @@ void GatewayWindowTest::lostPortWhileScanning()
     QVERIFY(!Probe::anyTimerActive(*bench.window));
     QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
     QCOMPARE(ui->connect->text(), kConnect);
+    QCOMPARE(ui->scan_parameters->text(), kScan);
     QCOMPARE(ui->applyButton->text(), kWrite);
     QCOMPARE(ui->statusbar->currentMessage(), QStringLiteral("Disconnected"));
     for (QWidget *field : paramFields(ui))
@@ -309,6 +329,85 @@ void GatewayWindowTest::styleclearAndOffBox()
     QVERIFY(ui->lineEdit_tcp_id->isEnabled());
     QCOMPARE(ui->lineEdit_tcp_id->styleSheet(), QString());
     QCOMPARE(ui->lineEdit_tcp_id->text(), QString());
+}
+
+void GatewayWindowTest::textsFitEveryView_data()
+{
+    QTest::addColumn<int>("variant"); // -1: the window as it starts
+    QTest::newRow("start") << -1;
+    QTest::newRow("TCP-RTU") << 0;
+    QTest::newRow("RTU-TCP") << 1;
+    QTest::newRow("universal") << 2;
+}
+
+// Every text whole, in each view, with the widest values the fields take,
+// painted green as after a scan, and the buttons in each of their states.
+void GatewayWindowTest::textsFitEveryView()
+{
+    QFETCH(int, variant);
+    MainWindow w;
+    prepareMainWindow(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    Ui_MainWindow *ui = Probe::ui(w);
+    QVERIFY(!ui->statusbar->isSizeGripEnabled()); // the window cannot be resized
+    if (variant >= 0)
+        w.universal_show(variant);
+
+    const QList<QPair<QLineEdit *, const char *>> widest{
+        {ui->lineEdit_ip, "255.255.255.255"},      {ui->lineEdit_mask, "255.255.255.255"},
+        {ui->lineEdit_gateway, "255.255.255.255"}, {ui->lineEdit_ipservertcp, "255.255.255.255"},
+        {ui->lineEdit_MAC, "FF:FF:FF:FF:FF:FF"},   {ui->lineEdit_portTCP, "65535"},
+        {ui->lineEdit_timewait, "60000"},          {ui->lineEdit_timeout, "240"},
+        {ui->lineEdit_rtu_virtual_id, "247"},      {ui->lineEdit_tcp_id, "255"},
+        {ui->lineEdit_version, "2.04"}};
+    for (const auto &f : widest)
+        f.first->setText(QString::fromLatin1(f.second));
+    QList<QWidget *> fields = paramFields(ui);
+    fields << ui->lineEdit_version;
+    for (QWidget *field : fields)
+        field->setStyleSheet(kGreen);
+
+    const QList<QStringList> buttonStates{{QStringLiteral("Cоединиться"), kScan, QStringLiteral("Записать параметры")},
+                                          {kDisconnect, kStopScan, kWrite},
+                                          {kDisconnect, kScan, kStopWrite}};
+    for (const QStringList &texts : buttonStates) {
+        ui->connect->setText(texts[0]);
+        ui->scan_parameters->setText(texts[1]);
+        ui->applyButton->setText(texts[2]);
+        QCoreApplication::processEvents();
+        const QStringList cut = cutTexts(&w);
+        QVERIFY2(cut.isEmpty(), qPrintable(QString::number(w.width()) + "x" + QString::number(w.height()) + "\n"
+                                           + cut.join('\n')));
+    }
+}
+
+// The display-only fields stay disabled, and their text stays readable on
+// every look they get.
+void GatewayWindowTest::displayOnlyFieldsReadable()
+{
+    MainWindow w;
+    prepareMainWindow(w);
+    w.universal_show(2);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    Ui_MainWindow *ui = Probe::ui(w);
+    for (QLineEdit *edit : {ui->lineEdit_MAC, ui->lineEdit_version}) {
+        QVERIFY(!edit->isEnabled());
+        for (const QString &look : {QString(), kGreen, kLavender}) {
+            edit->setStyleSheet(look);
+            edit->clear();
+            QCoreApplication::processEvents();
+            // The background as painted, in the middle of the empty field.
+            const QImage image = edit->grab().toImage();
+            const QColor background = image.pixelColor(image.width() / 2, image.height() / 2);
+            const QColor text = edit->palette().color(QPalette::Disabled, QPalette::Text);
+            const double ratio = contrast(text, background);
+            QVERIFY2(ratio >= 4.5, qPrintable(QString("%1 '%2': %3 on %4 is %5:1")
+                                                  .arg(edit->objectName(), look, text.name(), background.name())
+                                                  .arg(ratio, 0, 'f', 2)));
+        }
+    }
 }
 
 QTEST_MAIN(GatewayWindowTest)

@@ -1,5 +1,6 @@
-// Writes that must not go through: a value the converter refuses, a silent
-// converter, a click at the wrong moment, and a write stopped half way.
+// Writes that must not go through: a value the converter refuses, a click at
+// the wrong moment, and a write stopped half way. (A silent converter:
+// test_gateway_write_silence.)
 
 #include "gateway_bench.h"
 
@@ -13,9 +14,6 @@ private slots:
     void cleanupTestCase() { serial_port_list::setSource(nullptr); }
     void refusedValue_data();
     void refusedValue();
-    void silentConverter_data();
-    void silentConverter();
-    void silentAfterAnEarlierConfirmedWrite();
     void clicksThatMustNotStartAWrite();
     void stoppedWriteStartsOver();
 };
@@ -88,84 +86,6 @@ void GatewayWriteFaultsTest::refusedValue()
     QVERIFY(!Probe::rebootExpected(*bench.window));
     QVERIFY(Probe::serial(*bench.window).isOpen());
     QCOMPARE(bench.boxes.count(), 1);
-}
-
-void GatewayWriteFaultsTest::silentConverter_data()
-{
-    QTest::addColumn<ConverterSim::Variant>("variant");
-    QTest::addColumn<QStringList>("sent");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("TCP-RTU") << ConverterSim::TcpRtu << QStringList{"CHANGE IP:10.0.0.5", "CHANGE MASK:255.0.0.0"}
-                             << "нет соединения с модулем Modbus TCP-RTU";
-    QTest::newRow("RTU-TCP") << ConverterSim::RtuTcp << QStringList{"CHANGE IP:10.0.0.5", "CHANGE MASK:255.0.0.0"}
-                             << "нет соединения с модулем Modbus RTU-TCP";
-    QTest::newRow("universal") << ConverterSim::Universal << QStringList{"CHANGE MODE TCP:SERVER", "CHANGE IP:10.0.0.5"}
-                               << "нет соединения с модулем Modbus universal";
-}
-
-void GatewayWriteFaultsTest::silentConverter()
-{
-    QFETCH(ConverterSim::Variant, variant);
-    QFETCH(QStringList, sent);
-    QFETCH(QString, text);
-    GatewayBench bench(variant);
-    Ui_MainWindow *ui = bench.ui;
-    QVERIFY(bench.connectPort());
-    bench.armWrite();
-    bench.sim.setSilent(true);
-    bench.sim.clear();
-    ui->lineEdit_ip->setText("10.0.0.5");
-    ui->lineEdit_mask->setText("255.0.0.0");
-    ui->comboBox_mode->setCurrentIndex(1);
-
-    // The box stays up a while: nothing more may go out meanwhile.
-    int sentWhileOpen = -1;
-    bench.boxes.setHoldMs(2500);
-    bench.boxes.setInspector([&](const ModalCatcher::Box &) { sentWhileOpen = bench.sim.commands().size(); });
-
-    QElapsedTimer clock;
-    clock.start();
-    ui->applyButton->click();
-    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 8000);
-    QVERIFY2(clock.elapsed() >= 3800, qPrintable(QString::number(clock.elapsed()))); // the check at step 3
-    QCOMPARE(bench.boxes.last().icon, QMessageBox::Critical);
-    QCOMPARE(bench.boxes.last().title, QStringLiteral("Ошибка соединения"));
-    QCOMPARE(bench.boxes.last().text, text);
-    QCOMPARE(sentWhileOpen, 2);
-
-    QTRY_VERIFY_WITH_TIMEOUT(!Probe::serial(*bench.window).isOpen(), 5000);
-    QCOMPARE(bench.sim.commands(), sent);
-    QCOMPARE(ui->connect->text(), kConnect);
-    QCOMPARE(ui->scan_parameters->text(), kScan);
-    QCOMPARE(ui->applyButton->text(), kWrite);
-    QVERIFY(!Probe::anyTimerActive(*bench.window));
-    QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
-    QVERIFY(!Probe::rebootExpected(*bench.window));
-}
-
-// Each write's presence check judges that write: a converter that confirmed
-// an earlier write and has since gone quiet is reported, not "written".
-void GatewayWriteFaultsTest::silentAfterAnEarlierConfirmedWrite()
-{
-    GatewayBench bench(ConverterSim::RtuTcp);
-    Ui_MainWindow *ui = bench.ui;
-    QVERIFY(bench.connectPort());
-    bench.armWrite();
-    ui->applyButton->click();
-    QTRY_COMPARE_WITH_TIMEOUT(bench.sim.commands().size(), 3, 8000); // past the check
-    ui->applyButton->click(); // stop
-    QCOMPARE(ui->applyButton->text(), kWrite);
-    QVERIFY(Probe::writeConfirmed(*bench.window)); // an unchecked flag would pass the next check
-
-    bench.sim.setSilent(true);
-    bench.sim.clear();
-    ui->applyButton->click();
-    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 8000);
-    QCOMPARE(bench.boxes.last().title, QStringLiteral("Ошибка соединения"));
-    QCOMPARE(bench.boxes.last().text, QStringLiteral("нет соединения с модулем Modbus RTU-TCP"));
-    QTRY_VERIFY(!Probe::serial(*bench.window).isOpen());
-    QCOMPARE(bench.sim.commands().size(), 2);
-    QVERIFY(!Probe::rebootExpected(*bench.window));
 }
 
 void GatewayWriteFaultsTest::clicksThatMustNotStartAWrite()

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMap>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -114,6 +115,9 @@ private slots:
     void saveFailure();
     void saveFailureReadOnlyFolder();
     void dialogs();
+    void serializedValuesAreRefused_data();
+    void serializedValuesAreRefused();
+    void filesThatAreNotRead();
 
 private:
     QString path(const QString &name) const { return dir->filePath(name); }
@@ -185,7 +189,7 @@ void TestSettingModule::loadIncompleteFiles_data()
                                       << emptySetWith({{5, "4"}, {8, "2"}});
     QTest::newRow("garbage integers")
         << QByteArray("[General]\nSPEED_RS485=fast\nSTOP_BIT=\nPARITY=3x\n"
-                      "MODE_TCP=@Invalid()\nMASK=255.0.0.0\n")
+                      "MODE_TCP=@@Invalid()\nMASK=255.0.0.0\n")
         << emptySetWith({{2, "255.0.0.0"}});
     QTest::newRow("not an ini file") << QByteArray("\x01\x02\xff garbage\n=\n[\n") << emptySetWith();
     QTest::newRow("empty file") << QByteArray() << emptySetWith();
@@ -314,6 +318,89 @@ void TestSettingModule::dialogs()
     QCOMPARE(in.file_name, QString());
     QCOMPARE(values(in), emptySetWith());
     QVERIFY(!in.settings);
+}
+
+// Whatever way a value is spelled, a file is refused exactly when QSettings
+// would decode one of its values as a serialized type. "@Size(...)" is such a
+// value and harmless to decode, so QSettings itself is the reference here.
+void TestSettingModule::serializedValuesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("decoded");
+    QTest::newRow("plain") << QByteArray("IP_ADRESS=@Size(1 2)\n") << true;
+    QTest::newRow("quoted") << QByteArray("IP_ADRESS=\"@Size(1 2)\"\n") << true;
+    QTest::newRow("after blanks and empty quotes") << QByteArray("IP_ADRESS=  \"\" @Size(1 2)\n") << true;
+    QTest::newRow("hex escape") << QByteArray("IP_ADRESS=\\x40Size(1 2)\n") << true;
+    QTest::newRow("hex escape past 16 bits") << QByteArray("IP_ADRESS=\\x10040Size(1 2)\n") << true;
+    QTest::newRow("octal escape") << QByteArray("IP_ADRESS=\\100Size(1 2)\n") << true;
+    QTest::newRow("list element") << QByteArray("MASK=a, @Size(1 2)\n") << true;
+    QTest::newRow("line break inside quotes") << QByteArray("MASK=\"a\nb\", @Size(1 2)\n") << true;
+    QTest::newRow("key never read") << QByteArray("[Other]\nx=@Size(1 2)\n") << true;
+    QTest::newRow("escaped at sign") << QByteArray("IP_ADRESS=@@Size(1 2)\n") << false;
+    QTest::newRow("at sign inside") << QByteArray("IP_ADRESS=a@b, c@Size(1 2)\n") << false;
+    QTest::newRow("escaped comma") << QByteArray("IP_ADRESS=a\\, @Size(1 2)\n") << false;
+    QTest::newRow("comment line") << QByteArray("; x=@Size(1 2)\nIP_ADRESS=1\n") << false;
+    QTest::newRow("comment after value") << QByteArray("IP_ADRESS=1 ;=@Size(1 2)\n") << false;
+}
+
+void TestSettingModule::serializedValuesAreRefused()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, decoded);
+    const QString file = path("crafted.TRset");
+    writeText(file, text);
+
+    bool qtDecodes = false;
+    {
+        QSettings reference(file, QSettings::IniFormat);
+        for (const QString &key : reference.allKeys()) {
+            const int type = reference.value(key).userType();
+            qtDecodes = qtDecodes || (type != QMetaType::QString && type != QMetaType::QStringList);
+        }
+    }
+    QCOMPARE(qtDecodes, decoded); // the row is what it claims to be
+
+    setting_module m(nullptr);
+    fill(m, "stale", "stale", 9);
+    m.LoadNTSetting(file);
+    QCOMPARE(m.lastLoadFailed(), decoded);
+    if (decoded) {
+        QCOMPARE(values(m), emptySetWith());
+        QVERIFY(!m.settings);
+    }
+}
+
+// Refused before anything is read: not a regular file, too large, or gone
+// (the FIFO is tried through the window). Saving over a refused file leaves it
+// alone: QSettings would read it first.
+void TestSettingModule::filesThatAreNotRead()
+{
+    QVERIFY(QDir(dir->path()).mkdir("folder.TRset"));
+    const QByteArray line = "IP_ADRESS=10.0.0.1\n";
+    const QByteArray comment = ";" + QByteArray(64 * 1024 - line.size() - 2, ' ') + "\n";
+    writeText(path("largest.TRset"), comment + line);
+    writeText(path("too_large.TRset"), " " + comment + line);
+    QCOMPARE(QFileInfo(path("largest.TRset")).size(), 64 * 1024);
+    writeText(path("crafted.TRset"), "MASK=@Variant(\\0\\0\\0\\x7f)\n");
+
+    setting_module m(nullptr);
+    m.LoadNTSetting(path("largest.TRset"));
+    QVERIFY(!m.lastLoadFailed());
+    QCOMPARE(m.ip_address, QStringLiteral("10.0.0.1"));
+    for (const char *name : {"folder.TRset", "too_large.TRset", "missing.TRset"}) {
+        fill(m, "stale", "stale", 9);
+        m.LoadNTSetting(path(name));
+        QVERIFY2(m.lastLoadFailed(), name);
+        QCOMPARE(values(m), emptySetWith());
+    }
+    m.LoadNTSetting(QString()); // a cancelled dialog is no failure
+    QVERIFY(!m.lastLoadFailed());
+
+    m.SaveNTSetting(path("crafted.TRset"));
+    QVERIFY(m.lastSaveFailed());
+    QFile crafted(path("crafted.TRset"));
+    QVERIFY(crafted.open(QIODevice::ReadOnly));
+    QCOMPARE(crafted.readAll(), QByteArray("MASK=@Variant(\\0\\0\\0\\x7f)\n"));
 }
 
 QTEST_MAIN(TestSettingModule)
