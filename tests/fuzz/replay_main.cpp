@@ -11,6 +11,8 @@
 #include <cstdio>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+// Targets that need a set-up (an application object, a folder) define this.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 
 namespace {
 
@@ -30,6 +32,8 @@ bool runFile(const QString &path)
 
 int main(int argc, char **argv)
 {
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     int inputs = 0;
     int failures = 0;
     for (int i = 1; i < argc; ++i) {
