@@ -65,7 +65,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    if (serial)
+    if (serial && serial->isOpen())
         serial->close();
     delete ui;
 }
@@ -92,7 +92,7 @@ void MainWindow::on_BT_Open_Connect_clicked()
         ui->BT_find->setEnabled(true);
         ui->BT_Write_values->setEnabled(false);
         ui->BT_Read_values->setEnabled(false);
-        if (serial)
+        if (serial && serial->isOpen())
             serial->close();
         readTimer->stop();
         findTimer->stop();
@@ -105,7 +105,8 @@ void MainWindow::dropPort()
     if (!serial)
         return;
     disconnect(serial, nullptr, this, nullptr);
-    serial->close();
+    if (serial->isOpen())
+        serial->close();
     serial->deleteLater();
     serial = nullptr;
 }
@@ -136,7 +137,10 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     qDebug() << "serial port error" << error;
     // A port whose adapter was pulled out keeps reporting the error until it
     // is closed.
-    if (error == QSerialPort::ResourceError && serial)
+    // A port that failed to open says why in more than the three errors
+    // below (an empty name gives UnknownError); any of them is reported.
+    const bool openFailed = serial && !serial->isOpen() && error != QSerialPort::NotOpenError;
+    if (error == QSerialPort::ResourceError && serial && serial->isOpen())
         serial->close();
     // Nothing can go on over a dead link, nor be waited for from it; stopped
     // before the box, whose event loop would run them against the dead port.
@@ -145,16 +149,9 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     writeTimer->stop();
     replyTimer->stop();
     replyQuietTimer->stop();
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-    case QSerialPort::OpenError:
-    case QSerialPort::PermissionError:
-    case QSerialPort::ResourceError:
+    if (openFailed || error == QSerialPort::DeviceNotFoundError || error == QSerialPort::OpenError
+        || error == QSerialPort::ResourceError)
         QMessageBox::critical(this, tr("Critical Error"), tr("Ошибка соединения"), QMessageBox::Ok);
-        break;
-    default:
-        break;
-    }
     ui->BT_Open_Connect->setText(tr(kConnectText));
     ui->BT_find->setEnabled(true);
     ui->BT_Write_values->setEnabled(false);
@@ -257,7 +254,7 @@ void MainWindow::getResult()
         }
         break;
     case rs485::ReplyKind::WorkingMode:
-        if (serial)
+        if (serial && serial->isOpen())
             serial->close();
         QMessageBox::information(this, tr("Результат"),
                                  tr("Новые настройки записаны!\n\rМодуль переведен в режим работы!"),
