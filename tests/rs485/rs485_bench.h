@@ -1,7 +1,7 @@
 #pragma once
 
-// A bench for the RS-485 module configurator: the real window, simulated
-// modules on pseudo-terminals that the window lists as serial ports, and a
+// A bench for the RS-485 module configurator: the real window, a simulated
+// module on a pseudo-terminal that the window lists as a serial port, and a
 // catcher that answers the window's modal boxes.
 
 #include "mainwindow.h"
@@ -22,14 +22,15 @@ struct Rs485WindowProbe
 {
     static Ui_MainWindow *ui(const MainWindow &w) { return w.ui; }
     static QSerialPort *serial(const MainWindow &w) { return w.serial; }
-    static QTimer *findTimer(const MainWindow &w) { return w.findTimer; }
-    static QTimer *readTimer(const MainWindow &w) { return w.readTimer; }
-    static QTimer *writeTimer(const MainWindow &w) { return w.writeTimer; }
-    static QTimer *replyTimer(const MainWindow &w) { return w.replyTimer; }
+    static QList<QTimer *> timers(const MainWindow &w) // find, read, write, reply
+    {
+        return {w.findTimer, w.readTimer, w.writeTimer, w.replyTimer};
+    }
     static int findTicks(const MainWindow &w) { return w.findTicks; }
-    static int readStep(const MainWindow &w) { return w.readStep; }
-    static int writeStep(const MainWindow &w) { return w.writeStep; }
-    static bool awaitingReply(const MainWindow &w) { return w.awaitingReply; }
+    static bool readDone(const MainWindow &w)
+    {
+        return w.readStep == 4 && !w.readTimer->isActive() && !w.awaitingReply;
+    }
     static QString lastReply(const MainWindow &w) { return w.lastReply; }
     static QStringList ports(const MainWindow &w) { return w.ports; }
 };
@@ -50,7 +51,12 @@ inline void listPorts(const QStringList &paths)
 
 inline const QString kConnect = QStringLiteral("Соединиться");
 inline const QString kDisconnect = QStringLiteral("Отключиться");
-inline const QString kWorkingBox = QStringLiteral("Новые настройки записаны!\n\rМодуль переведен в режим работы!");
+
+// Pause between the module's commands i-1 and i, ms.
+inline qint64 gap(const PtyDevice &m, int i)
+{
+    return m.frames().at(i).ms - m.frames().at(i - 1).ms;
+}
 
 struct Rs485Bench
 {
@@ -70,14 +76,14 @@ struct Rs485Bench
         ui->BT_Open_Connect->click();
     }
 
-    // Status lines shown since the bench was made (or since the last call), in order.
+    // Status lines shown since the last call, in order.
     QStringList takeStatusLines()
     {
         QStringList out;
         for (const QList<QVariant> &args : *statusLines)
-            if (!args.at(0).toString().isEmpty())
-                out << args.at(0).toString();
+            out << args.at(0).toString();
         statusLines->clear();
+        out.removeAll(QString());
         return out;
     }
 

@@ -16,7 +16,6 @@ private slots:
     void decode_data();
     void decode();
     void commands();
-    void listOfWriteStep();
     void replyBytes();
 };
 
@@ -93,12 +92,9 @@ void Rs485ProtocolTest::commands()
     QCOMPARE(writeCommand(3, "ignored"), QStringLiteral("-st"));
     QCOMPARE(writeCommand(4, "x"), QString());
     QCOMPARE(commandBytes(writeCommand(1, "1")), QByteArray("-stop bits:1"));
-}
 
-// A confirmation or refusal concerns the list of the command last sent; the
-// step counter has already moved past it.
-void Rs485ProtocolTest::listOfWriteStep()
-{
+    // A confirmation or refusal concerns the list of the command last sent;
+    // the step counter has already moved past it.
     QCOMPARE(settingOfWriteStep(0), Setting::None);
     QCOMPARE(settingOfWriteStep(1), Setting::Speed);
     QCOMPARE(settingOfWriteStep(2), Setting::StopBits);

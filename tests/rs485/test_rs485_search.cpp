@@ -46,16 +46,15 @@ void Rs485SearchTest::pluggedInPortIsFoundAndRead()
     QCOMPARE(ui->cbPorts->count(), 1);
     QCOMPARE(ui->BT_Open_Connect->text(), kDisconnect);
     QCOMPARE(ui->BT_find->styleSheet(), greenSS);
-    QVERIFY(!Probe::findTimer(w)->isActive());
+    QVERIFY(!Probe::timers(w).at(0)->isActive());
     QVERIFY(!ui->BT_Read_values->isEnabled()); // until the parity report
     QVERIFY(PtyDevice::openCountInThisProcess(path) > 0);
 
-    QTRY_COMPARE_WITH_TIMEOUT(module.commands().size(), 1, 5000);
-    const qint64 wait = module.commandTimes().at(0) - plugged;
+    QTRY_COMPARE_WITH_TIMEOUT(module.frames().size(), 1, 5000);
+    const qint64 wait = module.frames().at(0).ms - plugged;
     QVERIFY2(wait >= 2800 && wait < 4200, qPrintable(QString::number(wait)));
-    QCOMPARE(module.commands().at(0), QStringLiteral("-h"));
     QTRY_VERIFY_WITH_TIMEOUT(ui->BT_Read_values->isEnabled() && ui->BT_Write_values->isEnabled(), 5000);
-    QCOMPARE(module.commands(), (QStringList{"-h", "-baudrate", "-stop bits", "-parity"}));
+    QCOMPARE(module.frameBytes(), (QList<QByteArray>{"-h", "-baudrate", "-stop bits", "-parity"}));
     QCOMPARE(boxes.count(), 0);
 }
 
@@ -65,7 +64,7 @@ void Rs485SearchTest::stopAndRestart()
     w.show();
     Ui_MainWindow *ui = Probe::ui(w);
     QStringList looks; // BT_find after each tick
-    QObject::connect(Probe::findTimer(w), &QTimer::timeout, [&] { looks << ui->BT_find->styleSheet(); });
+    QObject::connect(Probe::timers(w).at(0), &QTimer::timeout, [&] { looks << ui->BT_find->styleSheet(); });
 
     ui->BT_find->click();
     QCOMPARE(ui->BT_find->styleSheet(), graySS);
@@ -77,13 +76,13 @@ void Rs485SearchTest::stopAndRestart()
     ui->BT_find->click();
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Поиск остановлен"));
     QCOMPARE(ui->BT_find->styleSheet(), graySS);
-    QVERIFY(!Probe::findTimer(w)->isActive());
+    QVERIFY(!Probe::timers(w).at(0)->isActive());
     QCOMPARE(ui->BT_Open_Connect->text(), kConnect);
 
     ui->BT_find->click(); // counts from zero again
     QCOMPARE(Probe::findTicks(w), 0);
-    QVERIFY(Probe::findTimer(w)->isActive());
-    QCOMPARE(Probe::findTimer(w)->interval(), 100);
+    QVERIFY(Probe::timers(w).at(0)->isActive());
+    QCOMPARE(Probe::timers(w).at(0)->interval(), 100);
 }
 
 // The ticks go through the search's own tick slot; the count is the window's.
@@ -95,13 +94,13 @@ void Rs485SearchTest::givesUpOnTick1201()
     ui->BT_find->click();
     while (Probe::findTicks(w) < 1200)
         tick(w);
-    QVERIFY(Probe::findTimer(w)->isActive());
+    QVERIFY(Probe::timers(w).at(0)->isActive());
     QVERIFY(ui->BT_find->styleSheet() != redSS);
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Поиск начат"));
 
     tick(w);
     QCOMPARE(Probe::findTicks(w), 1201);
-    QVERIFY(!Probe::findTimer(w)->isActive());
+    QVERIFY(!Probe::timers(w).at(0)->isActive());
     QCOMPARE(ui->BT_find->styleSheet(), redSS);
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Модуль не найден"));
     QCOMPARE(ui->BT_Open_Connect->text(), kConnect);
@@ -124,8 +123,8 @@ void Rs485SearchTest::twoPortsInOneTick()
     QVERIFY(PtyDevice::openCountInThisProcess(second.slavePath()) > 0);
 
     first.send("parity odd"); // goes nowhere
-    QTRY_COMPARE_WITH_TIMEOUT(second.commands().size(), 1, 5000);
-    QVERIFY(first.commands().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(second.frames().size(), 1, 5000);
+    QVERIFY(first.frames().isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(ui->BT_Read_values->isEnabled(), 5000);
     QCOMPARE(ui->CB_ST_Parity->currentIndex(), 1); // the second module's "none"
 }

@@ -47,7 +47,7 @@ void Rs485WindowTest::startState()
     QCOMPARE(ui->CB_ST_Speed->itemText(10), QStringLiteral("256000"));
     QCOMPARE(ui->CB_ST_Parity->itemText(3), QStringLiteral("even"));
 
-    for (QTimer *t : {Probe::findTimer(w), Probe::readTimer(w), Probe::writeTimer(w), Probe::replyTimer(w)})
+    for (QTimer *t : Probe::timers(w))
         QVERIFY(!t->isActive());
     QVERIFY(!Probe::serial(w));
 
@@ -94,14 +94,14 @@ void Rs485WindowTest::connectAndDisconnect()
     QCOMPARE(port->parity(), QSerialPort::NoParity);
     QCOMPARE(port->stopBits(), QSerialPort::OneStop);
     QCOMPARE(port->flowControl(), QSerialPort::NoFlowControl);
-    QTRY_COMPARE(b.module.commands().size(), 4); // the read ran
+    QTRY_COMPARE(b.module.frames().size(), 4); // the read ran
 
     b.ui->BT_Open_Connect->click();
     QCOMPARE(b.ui->BT_Open_Connect->text(), kConnect);
     QVERIFY(b.ui->BT_find->isEnabled());
     QVERIFY(!b.ui->BT_Read_values->isEnabled() && !b.ui->BT_Write_values->isEnabled());
     QCOMPARE(PtyDevice::openCountInThisProcess(path), 0);
-    for (QTimer *t : {Probe::findTimer(*b.window), Probe::readTimer(*b.window), Probe::writeTimer(*b.window)})
+    for (QTimer *t : Probe::timers(*b.window).mid(0, 3))
         QVERIFY(!t->isActive());
 
     // The next link gets a port object of its own; the old one goes.
@@ -109,7 +109,7 @@ void Rs485WindowTest::connectAndDisconnect()
     b.connectModule();
     QVERIFY(Probe::serial(*b.window) != old.data());
     QTRY_VERIFY(old.isNull());
-    QTRY_COMPARE(b.module.commands().size(), 8);
+    QTRY_COMPARE(b.module.frames().size(), 8);
     QCOMPARE(b.boxes.count(), 0);
 }
 
@@ -130,7 +130,7 @@ void Rs485WindowTest::openFailureReportedOnce()
     QVERIFY(!ui->BT_Read_values->isEnabled() && !ui->BT_Write_values->isEnabled());
     QTest::qWait(3600); // past the reply time-out
     QCOMPARE(boxes.count(), 1);
-    QVERIFY(!Probe::replyTimer(w)->isActive() && !Probe::readTimer(w)->isActive());
+    QVERIFY(!Probe::timers(w).at(3)->isActive() && !Probe::timers(w).at(1)->isActive());
 }
 
 // The port of a pulled-out adapter is closed before anything else; a dead
@@ -140,7 +140,7 @@ void Rs485WindowTest::pulledAdapter()
     Rs485Bench b;
     const QString path = b.module.slavePath();
     b.connectModule();
-    QTRY_VERIFY(Probe::readStep(*b.window) == 4 && !Probe::readTimer(*b.window)->isActive());
+    QTRY_VERIFY(Probe::readDone(*b.window));
 
     b.module.unplug();
     QTRY_COMPARE(b.boxes.count(), 1);
