@@ -135,11 +135,11 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError)
         return; // reported on every successful open
     qDebug() << "serial port error" << error;
-    // A port whose adapter was pulled out keeps reporting the error until it
-    // is closed.
-    // A port that failed to open says why in more than the three errors
-    // below (an empty name gives UnknownError); any of them is reported.
+    // A port that failed to open says why in more errors than the listed
+    // ones (an empty name gives UnknownError); every such failure is reported.
     const bool openFailed = serial && !serial->isOpen() && error != QSerialPort::NotOpenError;
+    // A port whose adapter was pulled out can go on reporting the error until
+    // it is closed.
     if (error == QSerialPort::ResourceError && serial && serial->isOpen())
         serial->close();
     // Nothing can go on over a dead link, nor be waited for from it; stopped
