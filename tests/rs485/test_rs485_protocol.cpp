@@ -1,0 +1,116 @@
+// The module's command set and the reply decoder: which word of a reply
+// decides, and which list entry a report selects.
+
+#include "rs485_protocol.h"
+
+#include <QtTest>
+
+using namespace rs485;
+Q_DECLARE_METATYPE(rs485::ReplyKind)
+
+class Rs485ProtocolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decode_data();
+    void decode();
+    void commands();
+    void replyBytes();
+};
+
+void Rs485ProtocolTest::decode_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<ReplyKind>("kind");
+    QTest::addColumn<int>("index"); // entry the report selects, -1 none
+
+    QTest::newRow("Ok") << "Ok\r\n" << ReplyKind::Confirmation << -1;
+    QTest::newRow("Ok before parity") << "parity even Ok" << ReplyKind::Confirmation << -1;
+    QTest::newRow("Ok before baudrate") << "baudrate:9600 Ok" << ReplyKind::Confirmation << -1;
+    QTest::newRow("ok is not Ok") << "ok" << ReplyKind::Other << -1;
+    QTest::newRow("baudrate before stop bits") << "baudrate 19200 stop bits 2" << ReplyKind::BaudRateReport << 5;
+    QTest::newRow("stop bits before parity") << "stop bits 2, parity odd" << ReplyKind::StopBitsReport << 2;
+    QTest::newRow("parity before ?") << "parity ?" << ReplyKind::ParityReport << -1;
+    QTest::newRow("? before working") << "module is working?" << ReplyKind::Refusal << -1;
+    QTest::newRow("refusal") << "?\r\n" << ReplyKind::Refusal << -1;
+    QTest::newRow("working") << "module is working\r\n" << ReplyKind::WorkingMode << -1;
+    QTest::newRow("help") << "Vesk-RS485-ST\r\n" << ReplyKind::Other << -1;
+    QTest::newRow("empty") << "" << ReplyKind::Other << -1;
+    QTest::newRow("Baudrate (case)") << "Baudrate 9600" << ReplyKind::Other << -1;
+
+    const QStringList rates = speedItems();
+    for (int i = 1; i < rates.size(); ++i)
+        QTest::newRow(qPrintable("rate " + rates[i])) << "baudrate " + rates[i] + "\r\n" << ReplyKind::BaudRateReport << i;
+    QTest::newRow("rate unknown") << "baudrate 1234" << ReplyKind::BaudRateReport << -1;
+    QTest::newRow("rate none") << "baudrate" << ReplyKind::BaudRateReport << -1;
+    QTest::newRow("rate: first in list order") << "baudrate 9600 (was 1200)" << ReplyKind::BaudRateReport << 1;
+
+    QTest::newRow("stop 1") << "stop bits 1" << ReplyKind::StopBitsReport << 1;
+    QTest::newRow("stop 2 without 1") << "stop bits 2" << ReplyKind::StopBitsReport << 2;
+    QTest::newRow("stop 1 before 2") << "stop bits 2 (1)" << ReplyKind::StopBitsReport << 1;
+    QTest::newRow("stop none") << "stop bits three" << ReplyKind::StopBitsReport << -1;
+
+    QTest::newRow("parity none") << "parity none" << ReplyKind::ParityReport << 1;
+    QTest::newRow("parity odd") << "parity odd" << ReplyKind::ParityReport << 2;
+    QTest::newRow("parity even") << "parity even\r\n" << ReplyKind::ParityReport << 3;
+    QTest::newRow("parity none before even") << "parity even/none" << ReplyKind::ParityReport << 1;
+    QTest::newRow("parity cut") << "parity " << ReplyKind::ParityReport << -1;
+    QTest::newRow("parity EVEN") << "parity EVEN" << ReplyKind::ParityReport << -1;
+}
+
+void Rs485ProtocolTest::decode()
+{
+    QFETCH(QString, reply);
+    QFETCH(ReplyKind, kind);
+    QFETCH(int, index);
+    QCOMPARE(classify(reply), kind);
+    switch (kind) {
+    case ReplyKind::BaudRateReport: QCOMPARE(speedIndex(reply), index); break;
+    case ReplyKind::StopBitsReport: QCOMPARE(stopBitsIndex(reply), index); break;
+    case ReplyKind::ParityReport: QCOMPARE(parityIndex(reply), index); break;
+    default: break;
+    }
+}
+
+void Rs485ProtocolTest::commands()
+{
+    QCOMPARE(speedItems(), (QStringList{"", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200",
+                                        "128000", "256000"}));
+    QCOMPARE(stopBitsItems(), (QStringList{"", "1", "2"}));
+    QCOMPARE(parityItems(), (QStringList{"", "none", "odd", "even"}));
+
+    const QStringList reads{"-h", "-baudrate", "-stop bits", "-parity", ""};
+    for (int step = 0; step < reads.size(); ++step)
+        QCOMPARE(readCommand(step), reads[step]);
+    QCOMPARE(readCommand(-1), QString());
+
+    QCOMPARE(writeCommand(0, "115200"), QStringLiteral("-baudrate:115200"));
+    QCOMPARE(writeCommand(1, "2"), QStringLiteral("-stop bits:2"));
+    QCOMPARE(writeCommand(2, "even"), QStringLiteral("-parity:even"));
+    QCOMPARE(writeCommand(2, ""), QStringLiteral("-parity:"));
+    QCOMPARE(writeCommand(3, "ignored"), QStringLiteral("-st"));
+    QCOMPARE(writeCommand(4, "x"), QString());
+    QCOMPARE(commandBytes(writeCommand(1, "1")), QByteArray("-stop bits:1"));
+
+    // A confirmation or refusal concerns the list of the command last sent;
+    // the step counter has already moved past it.
+    QCOMPARE(settingOfWriteStep(0), Setting::None);
+    QCOMPARE(settingOfWriteStep(1), Setting::Speed);
+    QCOMPARE(settingOfWriteStep(2), Setting::StopBits);
+    QCOMPARE(settingOfWriteStep(3), Setting::Parity);
+    QCOMPARE(settingOfWriteStep(4), Setting::None); // after "-st"
+    QCOMPARE(settingOfWriteStep(-1), Setting::None);
+}
+
+void Rs485ProtocolTest::replyBytes()
+{
+    QCOMPARE(decodeReply(QByteArray("parity odd\0junk", 15)), QStringLiteral("parity odd"));
+    QCOMPARE(decodeReply(QByteArray("\0Ok", 3)), QString());
+    QCOMPARE(decodeReply(QByteArray()), QString());
+    QCOMPARE(decodeReply("stop bits 1\r\n"), QStringLiteral("stop bits 1\r\n")); // line ends kept
+    QCOMPARE(decodeReply("\xd0\x9e\xd0\xba"), QStringLiteral("Ок"));
+}
+
+QTEST_APPLESS_MAIN(Rs485ProtocolTest)
+#include "test_rs485_protocol.moc"
