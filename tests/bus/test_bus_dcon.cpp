@@ -1,0 +1,3 @@
+#include <QtTest>
+class T : public QObject { Q_OBJECT }; QTEST_MAIN(T)
+#include "test_bus_dcon.moc"
