@@ -40,11 +40,17 @@ QByteArray DconModuleSim::answer(const QByteArray &c)
         return "!" + address + typeCode + baudCode + formatCode;
     if (c.size() == 4 && c.startsWith('~') && c.endsWith('P'))
         return "!" + aa + protocol;
-    if (c.size() == 11 && c.startsWith('%') && !m_refuseWrites) {
+    if (c.startsWith('%') && c.size() >= 5 && !m_refuseWrites) {
+        // Without type and format (no read before) only the address and the
+        // baud code are taken.
         address = c.mid(3, 2);
-        typeCode = c.mid(5, 2);
-        baudCode = c.mid(7, 2);
-        formatCode = c.mid(9, 2);
+        if (c.size() == 11) {
+            typeCode = c.mid(5, 2);
+            baudCode = c.mid(7, 2);
+            formatCode = c.mid(9, 2);
+        } else {
+            baudCode = c.mid(5, 2);
+        }
         return "!" + address;
     }
     if (c.size() == 5 && c.startsWith('~') && c.at(3) == 'P' && (c.at(4) == '0' || c.at(4) == '1')

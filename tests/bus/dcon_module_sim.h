@@ -6,6 +6,7 @@
 //   "$AA2"           -> "!" + address + type + baud code + format
 //   "~AAP"           -> "!AA" + protocol digit ("0" DCON, "1" Modbus)
 //   "%AANNTTCCFF"    -> "!NN"; the new address, baud code etc. are stored
+//   "%AANNCC"        -> "!NN" (a write without a read before: no type, no format)
 //   "~AAPn"          -> "!AA"; the protocol digit is stored
 //   anything else    -> "?AA"
 // Refusing writes answers both write commands with "?AA" instead.
