@@ -6,7 +6,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     MainWindow window;
-    window.setFixedSize(580, 330);
+    prepareMainWindow(window);
     window.show();
     return app.exec();
 }
