@@ -1,21 +1,18 @@
 #pragma once
 
 // A bench for the bus module configurator: the real window, a simulated DCON
-// module on a pseudo-terminal that the window lists as a serial port, a
-// stand-in sudo that records the command lines, and a catcher that answers
-// the window's modal boxes.
+// module on a pseudo-terminal listed as its serial port, a stand-in sudo that
+// records the command lines, and a catcher that answers the modal boxes.
 
-#include "dcon_module_sim.h"
 #include "mainwindow.h"
 #include "modal_catcher.h"
+#include "pty_device.h"
 #include "serial_port_list.h"
 #include "ui_mainwindow.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -26,40 +23,69 @@ struct BusWindowProbe
     static Ui_MainWindow *ui(const MainWindow &w) { return w.ui; }
     static const QSerialPort &serial(const MainWindow &w) { return w.serial; }
     static QString lastReply(const MainWindow &w) { return w.lastReply; }
-    static QByteArray typeCode(const MainWindow &w) { return w.typeCode; }
-    static QByteArray formatCode(const MainWindow &w) { return w.formatCode; }
+    static QByteArray typeAndFormat(const MainWindow &w) { return w.typeCode + "/" + w.formatCode; }
     static QList<QTimer *> timers(const MainWindow &w) { return {w.scanTimer, w.writeTimer, w.canWriteTimer}; }
     static QList<int> steps(const MainWindow &w) { return {w.scanStep, w.writeStep, w.canWriteStep}; }
-    static bool anyTimerActive(const MainWindow &w)
+    static bool idle(const MainWindow &w)
     {
-        for (QTimer *t : timers(w))
-            if (t->isActive())
-                return true;
-        return false;
+        return !w.scanTimer->isActive() && !w.writeTimer->isActive() && !w.canWriteTimer->isActive()
+               && steps(w) == QList<int>{0, 0, 0};
     }
 };
 using Probe = BusWindowProbe;
 
 inline const QString kGreen = QStringLiteral("background-color:  #90ee90;");
-// The connect text starts with a Latin C, the write text has a Latin c.
-inline const QString kConnect = QString::fromUtf8("C\xd0\xbe\xd0\xb5\xd0\xb4\xd0\xb8\xd0\xbd\xd0\xb8\xd1\x82\xd1\x8c\xd1\x81\xd1\x8f");
+inline const QString kConnect = QStringLiteral("C") + QStringLiteral("оединиться"); // Latin C
 inline const QString kDisconnect = QStringLiteral("Отсоединиться");
-inline const QString kWrite = QString::fromUtf8("\xd0\x97\xd0\xb0\xd0\xbf\xd0\xb8" "c" "\xd0\xb0\xd1\x82\xd1\x8c \xd0\xbf\xd0\xb0\xd1\x80\xd0\xb0\xd0\xbc\xd0\xb5\xd1\x82\xd1\x80\xd1\x8b");
 
-inline QStringList &benchPorts()
+// A DCON module at any address. Each command ends with "\r" and is answered
+// 20 ms later: "$AA2" -> "!" + config, "~AAP" -> "!AA" + protocol digit,
+// "%AA..." and "~AAPn" -> "!NN" / "!AA" (or "?AA" when refusing writes),
+// anything else -> "?AA".
+class DconModuleSim : public PtyDevice
 {
-    static QStringList ports;
-    return ports;
-}
+public:
+    QByteArray config = "1F400600"; // address, type, baud code, format
+    char protocol = '0';
+    bool silent = false;
+    bool refuseWrites = false;
+    QList<Frame> commands; // each with its "\r"
 
-inline void listPorts(const QStringList &names)
-{
-    benchPorts() = names;
-    serial_port_list::setSource([] { return benchPorts(); });
-}
+    QList<QByteArray> commandBytes() const
+    {
+        QList<QByteArray> list;
+        for (const Frame &c : commands)
+            list << c.bytes;
+        return list;
+    }
 
-// The stand-in sudo (FAKE_SUDO_DIR holds it, named "sudo") goes first on this
-// process's PATH; every command line it is given lands in a log.
+protected:
+    void onFrame(const QByteArray &bytes) override
+    {
+        m_line += bytes;
+        for (int end; (end = m_line.indexOf('\r')) >= 0; m_line.remove(0, end + 1)) {
+            commands << Frame{elapsedMs(), m_line.left(end + 1)};
+            const QByteArray c = m_line.left(end), aa = c.mid(1, 2);
+            QByteArray answer = "?" + aa;
+            if (c.size() == 4 && c.startsWith('$') && c.endsWith('2'))
+                answer = "!" + config;
+            else if (c == "~" + aa + "P")
+                answer = "!" + aa + protocol;
+            else if (c.startsWith('%') && !refuseWrites)
+                answer = "!" + c.mid(3, 2);
+            else if (c.startsWith("~" + aa + "P") && !refuseWrites)
+                answer = "!" + aa;
+            if (!silent)
+                sendAfter(20, answer + "\r");
+        }
+    }
+
+private:
+    QByteArray m_line;
+};
+
+// The stand-in sudo (tests/bus/fake_sudo, copied as FAKE_SUDO_DIR/sudo) goes
+// first on this process's PATH and logs every command line it is given.
 class FakeSudo
 {
 public:
@@ -70,30 +96,26 @@ public:
         static const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QByteArray(FAKE_SUDO_DIR) + ":" + path);
         qputenv("FAKE_SUDO_LOG", QFile::encodeName(m_dir.filePath("calls.log")));
-        qunsetenv("FAKE_SUDO_FAIL");
-        qunsetenv("FAKE_SUDO_ERROR");
-        qunsetenv("FAKE_SUDO_STDOUT");
+        for (const char *name : {"FAKE_SUDO_FAIL", "FAKE_SUDO_ERROR", "FAKE_SUDO_STDOUT"})
+            qunsetenv(name);
     }
-    // Command lines containing `text` fail with `error` on standard error.
     void failOn(const QByteArray &text, const QByteArray &error)
     {
         qputenv("FAKE_SUDO_FAIL", text);
         qputenv("FAKE_SUDO_ERROR", error);
     }
-    // No sudo to be found at all.
-    void remove() { qputenv("PATH", QFile::encodeName(m_dir.path())); }
+    void remove() { qputenv("PATH", QFile::encodeName(m_dir.path())); } // no sudo at all
 
     QList<Call> calls() const
     {
         QList<Call> list;
         QFile file(m_dir.filePath("calls.log"));
-        if (!file.open(QIODevice::ReadOnly))
-            return list;
-        for (const QByteArray &raw : file.readAll().split('\n')) {
-            const QList<QByteArray> f = raw.split('\t');
-            if (f.size() == 3)
-                list << Call{f[0].toLongLong(), QString::fromUtf8(f[1]), QString::fromUtf8(f[2])};
-        }
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray &raw : file.readAll().split('\n'))
+                if (raw.count('\t') == 2) {
+                    const QList<QByteArray> f = raw.split('\t');
+                    list << Call{f[0].toLongLong(), QString::fromUtf8(f[1]), QString::fromUtf8(f[2])};
+                }
         return list;
     }
     QStringList lines() const
@@ -108,10 +130,25 @@ private:
     QTemporaryDir m_dir;
 };
 
+inline QStringList &benchPorts()
+{
+    static QStringList ports;
+    return ports;
+}
+
+inline void listPorts(const QStringList &names)
+{
+    benchPorts() = names;
+    serial_port_list::setSource([] { return benchPorts(); });
+}
+
 inline QStringList logLines(Ui_MainWindow *ui)
 {
     return ui->textBrowser->toPlainText().split(QLatin1Char('\n'));
 }
+
+// ms within [from, to], for a 1000 ms tick on a loaded machine.
+#define VERIFY_MS(ms, from, to) QVERIFY2((ms) >= (from) && (ms) <= (to), qPrintable(QString::number(ms) + " ms: " #ms))
 
 struct BusBench
 {
