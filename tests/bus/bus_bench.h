@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 struct BusWindowProbe
@@ -25,11 +27,11 @@ struct BusWindowProbe
     static QString lastReply(const MainWindow &w) { return w.lastReply; }
     static QByteArray typeAndFormat(const MainWindow &w) { return w.typeCode + "/" + w.formatCode; }
     static QList<QTimer *> timers(const MainWindow &w) { return {w.scanTimer, w.writeTimer, w.canWriteTimer}; }
-    static QList<int> steps(const MainWindow &w) { return {w.scanStep, w.writeStep, w.canWriteStep}; }
+    // No sequence running, every step counter 0.
     static bool idle(const MainWindow &w)
     {
         return !w.scanTimer->isActive() && !w.writeTimer->isActive() && !w.canWriteTimer->isActive()
-               && steps(w) == QList<int>{0, 0, 0};
+               && w.scanStep == 0 && w.writeStep == 0 && w.canWriteStep == 0;
     }
 };
 using Probe = BusWindowProbe;
@@ -54,8 +56,7 @@ public:
     QList<QByteArray> commandBytes() const
     {
         QList<QByteArray> list;
-        for (const Frame &c : commands)
-            list << c.bytes;
+        std::transform(commands.begin(), commands.end(), std::back_inserter(list), [](const Frame &c) { return c.bytes; });
         return list;
     }
 
@@ -110,12 +111,10 @@ public:
     {
         QList<Call> list;
         QFile file(m_dir.filePath("calls.log"));
-        if (file.open(QIODevice::ReadOnly))
-            for (const QByteArray &raw : file.readAll().split('\n'))
-                if (raw.count('\t') == 2) {
-                    const QList<QByteArray> f = raw.split('\t');
-                    list << Call{f[0].toLongLong(), QString::fromUtf8(f[1]), QString::fromUtf8(f[2])};
-                }
+        file.open(QIODevice::ReadOnly);
+        for (const QByteArray &raw : file.readAll().split('\n'))
+            if (raw.count('\t') == 2)
+                list << Call{raw.split('\t')[0].toLongLong(), raw.split('\t')[1], raw.split('\t')[2]};
         return list;
     }
     QStringList lines() const

@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(b.boxes.count(), 0);
     }
 
-    void serialLink()
+    void links()
     {
         BusBench b;
         Ui_MainWindow *ui = b.ui;
@@ -75,37 +75,31 @@ private slots:
 
         QVERIFY(b.connectPort());
         const QSerialPort &port = Probe::serial(*b.window);
-        QCOMPARE(port.baudRate(), 9600);
-        QVERIFY(port.dataBits() == QSerialPort::Data8 && port.parity() == QSerialPort::NoParity
-                && port.stopBits() == QSerialPort::OneStop);
+        QVERIFY(port.baudRate() == 9600 && port.dataBits() == QSerialPort::Data8
+                && port.parity() == QSerialPort::NoParity && port.stopBits() == QSerialPort::OneStop);
         QCOMPARE(logLines(ui).last(), QStringLiteral("Порт открыт"));
         ui->pushButton_Connect->click();
         QCOMPARE(ui->pushButton_Connect->text(), kConnect);
         QCOMPARE(logLines(ui).last(), QStringLiteral("Порт Закрыт"));
         QCOMPARE(PtyDevice::openCountInThisProcess(b.sim.slavePath()), 0);
 
-        // CAN mode: "Сканировать" does nothing, and the list (no can0 here)
-        // replaces the serial one.
+        // CAN: "Сканировать" does nothing, the list (no can0 here) replaces
+        // the serial one, and the button brings can0 up and down.
         ui->comboBox_protocol->setCurrentIndex(1);
         ui->pushButton_3->click();
         QVERIFY(Probe::idle(*b.window));
         ui->pushButton_scan->click();
         QCOMPARE(ui->comboBox_ports->count(), 0);
-    }
-
-    void canLink()
-    {
-        BusBench b;
         qputenv("FAKE_SUDO_STDOUT", "interface ready");
-        b.ui->comboBox_protocol->setCurrentIndex(1);
-        b.ui->pushButton_Connect->click();
-        QCOMPARE(b.ui->pushButton_Connect->text(), kDisconnect);
-        QCOMPARE(b.ui->lineEdit_ID->text() + "/" + b.ui->comboBox_speed_can->currentText(), QStringLiteral("01/125"));
-        QVERIFY(logLines(b.ui).contains("interface ready"));
-        b.ui->pushButton_Connect->click();
-        QCOMPARE(b.ui->pushButton_Connect->text(), kConnect);
+        ui->pushButton_Connect->click();
+        QCOMPARE(ui->pushButton_Connect->text(), kDisconnect);
+        QCOMPARE(ui->lineEdit_ID->text() + "/" + ui->comboBox_speed_can->currentText(), QStringLiteral("01/125"));
+        QVERIFY(logLines(ui).contains("interface ready"));
+        ui->pushButton_Connect->click();
+        QCOMPARE(ui->pushButton_Connect->text(), kConnect);
         QCOMPARE(b.sudo.lines(), (QStringList{"ip link set can0 up type can bitrate 125000", "ip link set can0 down"}));
         QCOMPARE(b.sudo.calls().last().dir, QDir::homePath());
+        QCOMPARE(b.boxes.count(), 1);
     }
 
     // A pulled adapter: the port is closed, the sequences stop, one box.
