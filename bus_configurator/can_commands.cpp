@@ -78,7 +78,8 @@ CommandResult runCommand(const QString &program, const QStringList &arguments, i
         if (!result.error.isEmpty())
             result.error += QLatin1Char('\n');
         result.error += QStringLiteral("нет завершения за %1 мс").arg(timeoutMs);
-        process.kill();
+        if (process.processId() > 0)
+            process.kill();
         process.waitForFinished(1000);
         return result;
     }

@@ -29,6 +29,7 @@ private slots:
         QFETCH(int, id);
         QFETCH(int, kbit);
         QFETCH(int, tableIndex);
+        SKIP_IF_NO_PROCESSES();
         BusBench b;
         selectCanOpen(b, QString::number(id));
         b.ui->comboBox_speed_can->setCurrentText(QString::number(kbit));
@@ -81,6 +82,7 @@ private slots:
         QFETCH(bool, noSudo);
         QFETCH(QString, failedLine);
         QFETCH(QString, why);
+        SKIP_IF_NO_PROCESSES();
         BusBench b;
         selectCanOpen(b, "1");
         if (noSudo)

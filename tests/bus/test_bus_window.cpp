@@ -45,6 +45,8 @@ private slots:
         listPorts({"ttyUSB0", "ttyACM0", "/dev/pts/12"});
         ui->pushButton_scan->click();
         for (int view : {-1, 0, 1}) {
+            if (view == 1)
+                SKIP_IF_NO_PROCESSES(); // selecting CANOpen brings can0 up
             if (view >= 0) {
                 ui->comboBox_protocol->setCurrentIndex(view);
                 ui->pushButton_selectPorotocol->click();
@@ -90,6 +92,7 @@ private slots:
         QVERIFY(Probe::idle(*b.window));
         ui->pushButton_scan->click();
         QCOMPARE(ui->comboBox_ports->count(), 0);
+        SKIP_IF_NO_PROCESSES();
         qputenv("FAKE_SUDO_STDOUT", "interface ready");
         ui->pushButton_Connect->click();
         QCOMPARE(ui->pushButton_Connect->text(), kDisconnect);
