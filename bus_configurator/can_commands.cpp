@@ -1,0 +1,102 @@
+#include "can_commands.h"
+
+#include "dcon_protocol.h"
+
+#include <QDir>
+#include <QProcess>
+
+namespace can_link {
+namespace {
+
+// CAN speed list index ("10", "20", "50", "100", "125", "250", "500", "800",
+// "1000" kbit/s) -> index in the CiA bit-timing table.
+const char *const kBitTimingCodes[] = {"08", "07", "06", "05", "04", "03", "02", "01", "00"};
+constexpr int kBitTimingCount = int(sizeof kBitTimingCodes / sizeof kBitTimingCodes[0]);
+
+} // namespace
+
+QString sudoProgram()
+{
+    return QStringLiteral("sudo");
+}
+
+QStringList upArguments()
+{
+    return {"ip", "link", "set", "can0", "up", "type", "can", "bitrate", "125000"};
+}
+
+QStringList downArguments()
+{
+    return {"ip", "link", "set", "can0", "down"};
+}
+
+QByteArray bitTimingCode(int canSpeedIndex)
+{
+    if (canSpeedIndex < 0 || canSpeedIndex >= kBitTimingCount)
+        return {};
+    return kBitTimingCodes[canSpeedIndex];
+}
+
+QByteArray lssFrame(LssStep step, const QString &idText, int canSpeedIndex)
+{
+    switch (step) {
+    case LssStep::SwitchToConfiguration:
+        return "7E5#0401000000000000";
+    case LssStep::ConfigureNodeId:
+        return "7E5#11" + dcon::hexId(idText) + "000000000000";
+    case LssStep::ConfigureBitTiming:
+        return "7E5#1300" + bitTimingCode(canSpeedIndex) + "0000000000";
+    case LssStep::StoreConfiguration:
+        return "7E5#1700000000000000";
+    }
+    return {};
+}
+
+QStringList lssArguments(LssStep step, const QString &idText, int canSpeedIndex)
+{
+    return {"cansend", "can0", QString::fromLatin1(lssFrame(step, idText, canSpeedIndex))};
+}
+
+QString commandLine(const QString &program, const QStringList &arguments)
+{
+    return (QStringList{program} + arguments).join(QLatin1Char(' '));
+}
+
+CommandResult runCommand(const QString &program, const QStringList &arguments, int timeoutMs)
+{
+    CommandResult result;
+    QProcess process;
+    process.setWorkingDirectory(QDir::homePath());
+    process.start(program, arguments);
+    if (!process.waitForStarted(timeoutMs)) {
+        result.error = process.errorString();
+        return result;
+    }
+    if (!process.waitForFinished(timeoutMs)) {
+        result.output = process.readAllStandardOutput();
+        result.error = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        if (!result.error.isEmpty())
+            result.error += QLatin1Char('\n');
+        result.error += QStringLiteral("нет завершения за %1 мс").arg(timeoutMs);
+        if (process.processId() > 0)
+            process.kill();
+        process.waitForFinished(1000);
+        return result;
+    }
+    result.output = process.readAllStandardOutput();
+    result.error = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit) {
+        if (result.error.isEmpty())
+            result.error = process.errorString();
+        return result;
+    }
+    if (process.exitCode() != 0) {
+        if (result.error.isEmpty())
+            result.error = QStringLiteral("код завершения %1").arg(process.exitCode());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace can_link

@@ -1,0 +1,108 @@
+#include "dcon_protocol.h"
+
+#include <QDebug>
+
+namespace dcon {
+namespace {
+
+// Index in the speed list -> baud-rate code, 1200 to 115200 baud.
+const char *const kBaudCodes[] = {"03", "04", "05", "06", "07", "08", "09", "0A"};
+constexpr int kBaudCount = int(sizeof kBaudCodes / sizeof kBaudCodes[0]);
+
+} // namespace
+
+QByteArray readConfigCommand()
+{
+    return QByteArrayLiteral("$002\r");
+}
+
+QByteArray readProtocolCommand(const QByteArray &address)
+{
+    return "~" + address + "P\r";
+}
+
+QByteArray setConfigCommand(const QByteArray &address, const QByteArray &newAddress,
+                            const QByteArray &typeCode, const QByteArray &baudCode,
+                            const QByteArray &formatCode)
+{
+    return "%" + address + newAddress + typeCode + baudCode + formatCode + "\r";
+}
+
+QByteArray setProtocolCommand(const QByteArray &address, const QByteArray &protocolCode)
+{
+    return "~" + address + "P" + protocolCode + "\r";
+}
+
+QByteArray hexId(const QString &decimalText)
+{
+    return QString("%1").arg(decimalText.toInt(nullptr, 10), 2, 16, QLatin1Char('0')).toLatin1().toUpper();
+}
+
+QByteArray baudCode(int speedIndex)
+{
+    if (speedIndex < 0 || speedIndex >= kBaudCount)
+        return {};
+    return kBaudCodes[speedIndex];
+}
+
+int speedIndex(const QString &baudCode)
+{
+    for (int i = 0; i < kBaudCount; ++i)
+        if (baudCode == QLatin1String(kBaudCodes[i]))
+            return i;
+    return -1;
+}
+
+QByteArray protocolCode(int protocolIndex)
+{
+    switch (protocolIndex) {
+    case 0: return "1"; // Modbus
+    case 1: return "0"; // DCON
+    default: return {};
+    }
+}
+
+int protocolIndex(QChar digit)
+{
+    if (digit == QLatin1Char('0'))
+        return 1; // DCON
+    if (digit == QLatin1Char('1'))
+        return 0; // Modbus
+    return -1;
+}
+
+ConfigReply parseConfigReply(const QString &reply)
+{
+    ConfigReply r;
+    bool ok = false;
+    r.address = reply.mid(1, 2).toInt(&ok, 16);
+    if (!ok)
+        r.address = 0;
+    r.typeCode = reply.mid(3, 2).toLocal8Bit();
+    r.baudCode = reply.mid(5, 2);
+    r.formatCode = reply.mid(7, 2).toLocal8Bit();
+    return r;
+}
+
+bool takeReply(QByteArray &buffer, const QByteArray &bytes, QString *reply)
+{
+    buffer += bytes;
+    // Completeness is judged on the bytes: a NUL from a noisy line must not
+    // hide the carriage return behind it.
+    if (!buffer.contains('\r')) {
+        if (buffer.size() > kMaxPendingBytes) {
+            qDebug() << "dropping" << buffer.size() << "received bytes without a line end";
+            buffer.clear();
+        }
+        return false;
+    }
+    const int nul = buffer.indexOf('\0');
+    QString text = QString::fromUtf8(nul < 0 ? buffer : buffer.left(nul));
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    buffer.clear();
+    *reply = text;
+    return true;
+}
+
+} // namespace dcon

@@ -1,0 +1,61 @@
+#pragma once
+
+// DCON, as the bus module speaks it on its RS-485 line at 9600 baud: ASCII
+// commands and replies, each ended by a carriage return, no checksum. Nothing
+// here knows about widgets or timers; the window drives these builders.
+
+#include <QByteArray>
+#include <QString>
+
+namespace dcon {
+
+// "$002\r": read the configuration of the module at address 00.
+QByteArray readConfigCommand();
+// "~" + address + "P\r": read the module's protocol.
+QByteArray readProtocolCommand(const QByteArray &address);
+// "%" + address + new address + type + baud code + format + "\r".
+QByteArray setConfigCommand(const QByteArray &address, const QByteArray &newAddress,
+                            const QByteArray &typeCode, const QByteArray &baudCode,
+                            const QByteArray &formatCode);
+// "~" + address + "P" + protocol code + "\r".
+QByteArray setProtocolCommand(const QByteArray &address, const QByteArray &protocolCode);
+
+// A decimal ID as typed (not a number counts as 0) in upper-case hex, at least
+// two digits: "10" -> "0A", "255" -> "FF". Nothing is limited: "256" -> "100".
+QByteArray hexId(const QString &decimalText);
+
+// Baud-rate codes "03" ("1200") to "0A" ("115200") by the index of the speed
+// list; empty for any other index.
+QByteArray baudCode(int speedIndex);
+// The speed list index of a code, -1 for anything else (case-sensitive: "0a"
+// is not a code).
+int speedIndex(const QString &baudCode);
+
+// Protocol codes by the index of the protocol list: 0 "Modbus" -> "1",
+// 1 "DCON" -> "0"; empty for any other index.
+QByteArray protocolCode(int protocolIndex);
+// The protocol list index of a reply's protocol digit, -1 for anything else.
+int protocolIndex(QChar digit);
+// Where a protocol reply carries its digit.
+constexpr int kProtocolDigitPos = 3;
+
+// The configuration reply "!AATTCCFF" (line end removed), cut by position.
+struct ConfigReply {
+    int address = 0;       // AA read as hex; 0 when it is not hex
+    QByteArray typeCode;   // TT
+    QString baudCode;      // CC
+    QByteArray formatCode; // FF
+};
+ConfigReply parseConfigReply(const QString &reply);
+
+// A receive buffer holding more than this without a carriage return is noise.
+constexpr int kMaxPendingBytes = 4096;
+
+// Adds bytes read from the port to the receive buffer. Once the buffer holds a
+// carriage return the reply is complete: *reply gets its text (UTF-8 up to the
+// first NUL byte, every "\r" and "\n" removed), the buffer is emptied and the
+// result is true. Past kMaxPendingBytes without a carriage return the buffer
+// is dropped. Otherwise the bytes wait for the rest of the reply.
+bool takeReply(QByteArray &buffer, const QByteArray &bytes, QString *reply);
+
+} // namespace dcon

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QString>
+#include <QStringList>
+
+class QTimer;
+class QWidget;
+class Ui_MainWindow;
+
+// The bus module configurator's one window. The link mode is the index of the
+// protocol list, read whenever it matters: 0 is DCON on a serial port, 1 is
+// CANopen on can0. Three 1000 ms step timers drive the DCON read, the DCON
+// write and the LSS write; each has its step counter.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+private slots:
+    void ScanPortsall();
+    void OpenPort();
+    void ClosePort();
+    void onShowStatus(QString str);
+    void ReadData();
+    void timer_Scan();
+    void scan_DCON();
+    void changeParameters_can();
+    void changeParameters();
+    void on_pushButton_scan_clicked();
+    void on_pushButton_Connect_clicked();
+    void on_pushButton_changeParameters_clicked();
+    void on_pushButton_3_clicked();
+    void on_pushButton_selectPorotocol_clicked();
+    void on_pushButton_clear_clicked();
+    void handleError(QSerialPort::SerialPortError error);
+
+private:
+    friend struct BusWindowProbe; // read-only look at the state, for the test suite
+
+    int linkMode() const;
+    // Runs "sudo <arguments>"; false (after the box) when it did not succeed
+    // and failures are to be reported.
+    bool runSudo(const QStringList &arguments, bool reportFailure, QByteArray *output = nullptr);
+
+    Ui_MainWindow *ui;
+    QSerialPort serial;
+    QString lastReply;
+    QByteArray moduleAddress = "00";
+    QByteArray typeCode;
+    QByteArray formatCode;
+    QTimer *scanTimer = nullptr;
+    QTimer *writeTimer = nullptr;
+    QTimer *canWriteTimer = nullptr;
+    int scanStep = 0;
+    int writeStep = 0;
+    int canWriteStep = 0;
+    QByteArray rxBuffer; // bytes of the reply being received
+};
+void prepareMainWindow(MainWindow &window); // fixes the window at its working size, 580 x 330

@@ -1,0 +1,136 @@
+// DCON read and write end to end, on their real 1000 ms timers, against the
+// simulated module.
+
+#include "bus_bench.h"
+
+class TestBusDcon : public QObject
+{
+    Q_OBJECT
+
+    static QStringList logFrom(Ui_MainWindow *ui, const QString &first)
+    {
+        const QStringList lines = logLines(ui);
+        return lines.mid(lines.lastIndexOf(first));
+    }
+
+private slots:
+    void readThenWrite()
+    {
+        BusBench b;
+        Ui_MainWindow *ui = b.ui;
+        QVERIFY(b.connectPort());
+        const qint64 pressed = b.sim.elapsedMs();
+        ui->pushButton_3->click();
+        QTRY_COMPARE(ui->lineEdit_ID->text(), QStringLiteral("31")); // address 1F
+        QCOMPARE(ui->comboBox_speed->currentText(), QStringLiteral("9600"));
+        QCOMPARE(ui->lineEdit_ID->styleSheet() + ui->comboBox_speed->styleSheet(), kGreen + kGreen);
+        ui->pushButton_3->click(); // does not restart the read
+        QTRY_COMPARE_WITH_TIMEOUT(ui->comboBox_pro->currentText(), QStringLiteral("DCON"), 4000);
+        QCOMPARE(ui->comboBox_pro->styleSheet(), kGreen);
+        QTRY_VERIFY_WITH_TIMEOUT(Probe::idle(*b.window), 3000);
+
+        QCOMPARE(b.sim.commandBytes(), (QList<QByteArray>{"$002\r", "~00P\r"}));
+        VERIFY_MS(b.sim.commands[0].ms - pressed, 800, 1700);
+        VERIFY_MS(b.sim.commands[1].ms - b.sim.commands[0].ms, 1600, 2700);
+        for (QWidget *w : QList<QWidget *>{ui->lineEdit_ID, ui->comboBox_protocol, ui->comboBox_speed, ui->comboBox_pro})
+            QCOMPARE(w->styleSheet(), QString());
+        QCOMPARE(Probe::lastReply(*b.window), QString());
+        QCOMPARE(Probe::typeAndFormat(*b.window), QByteArray("40/00"));
+        // Commands are logged with their carriage return: a line break.
+        QCOMPARE(logFrom(ui, "Порт открыт"),
+                 (QStringList{"Порт открыт", "Команда чтения: $002", "", "!1F400600", "Команда скорости: ~00P", "", "!000"}));
+
+        // New address 10 and Modbus, with the type and format just read.
+        b.sim.commands.clear();
+        ui->lineEdit_ID->setText("10");
+        ui->comboBox_pro->setCurrentIndex(0);
+        QString marksAtBox;
+        qint64 boxAt = 0;
+        b.boxes.setInspector([&](const ModalCatcher::Box &) {
+            boxAt = b.sim.elapsedMs();
+            marksAtBox = ui->lineEdit_ID->styleSheet() + ui->comboBox_speed->styleSheet();
+        });
+        const qint64 writePressed = b.sim.elapsedMs();
+        ui->pushButton_changeParameters->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ui->lineEdit_ID->styleSheet(), kGreen, 3000); // "!0A" confirms
+        QCOMPARE(ui->comboBox_speed->styleSheet(), kGreen);
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 6000);
+        QTRY_VERIFY(Probe::idle(*b.window));
+
+        QCOMPARE(b.sim.commandBytes(), (QList<QByteArray>{"%000A400600\r", "~00P1\r"}));
+        VERIFY_MS(b.sim.commands[0].ms - writePressed, 800, 1700);
+        VERIFY_MS(b.sim.commands[1].ms - b.sim.commands[0].ms, 1600, 2700);
+        VERIFY_MS(boxAt - b.sim.commands[1].ms, 700, 1800);
+        QCOMPARE(b.boxes.last().icon, QMessageBox::Information);
+        QCOMPARE(b.boxes.last().title, QStringLiteral("Сообщение"));
+        QCOMPARE(b.boxes.last().text, QStringLiteral("<FONT COLOR='#001e80'>Команды записи параметров отправлены</FONT>"));
+        QCOMPARE(marksAtBox, QString());
+        QCOMPARE(Probe::lastReply(*b.window), QString());
+        QCOMPARE(logFrom(ui, "запись ID/Speed: %000A400600"),
+                 (QStringList{"запись ID/Speed: %000A400600", "", "!0A", "запись Protocol: ~00P1", "", "!00"}));
+    }
+
+    // Early ends: port closed, module silent, write refused. Each stops its
+    // sequence after one box and sends nothing more.
+    void earlyEnds()
+    {
+        BusBench b;
+        b.ui->pushButton_3->click();
+        QTRY_COMPARE_WITH_TIMEOUT(logLines(b.ui).last(), QStringLiteral("error connecting"), 3000);
+        QVERIFY(Probe::idle(*b.window));
+
+        QVERIFY(b.connectPort());
+        b.sim.silent = true;
+        b.ui->pushButton_3->click();
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 4000);
+        QCOMPARE(b.boxes.last().icon, QMessageBox::Critical);
+        QCOMPARE(b.boxes.last().title + "/" + b.boxes.last().text, QStringLiteral("Ошибка/нет соединения с модулем"));
+        QTRY_VERIFY(Probe::idle(*b.window));
+
+        b.sim.silent = false;
+        b.sim.refuseWrites = true;
+        b.ui->pushButton_changeParameters->click();
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 2, 3000);
+        QCOMPARE(b.boxes.last().icon, QMessageBox::Warning);
+        QCOMPARE(b.boxes.last().title + "/" + b.boxes.last().text, QStringLiteral("Ошибка/Ошибка записи"));
+        QTRY_VERIFY(Probe::idle(*b.window));
+        QCOMPARE(Probe::lastReply(*b.window), QStringLiteral("?00"));
+        QTest::qWait(1300);
+        QCOMPARE(b.sim.commandBytes(), (QList<QByteArray>{"$002\r", "%000003\r"}));
+        QCOMPARE(b.boxes.count(), 2);
+    }
+
+    // No read before: no type or format. A second press within the second
+    // only restarts the interval.
+    void writeWithoutReadPressedTwice()
+    {
+        BusBench b;
+        QVERIFY(b.connectPort());
+        b.ui->lineEdit_ID->setText("abc");
+        b.ui->comboBox_speed->setCurrentIndex(7);
+        b.ui->comboBox_pro->setCurrentIndex(1);
+        b.ui->pushButton_changeParameters->click();
+        QTest::qWait(500);
+        const qint64 second = b.sim.elapsedMs();
+        b.ui->pushButton_changeParameters->click();
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 7000);
+        QCOMPARE(b.boxes.last().icon, QMessageBox::Information);
+        QCOMPARE(b.sim.commandBytes(), (QList<QByteArray>{"%00000A\r", "~00P0\r"}));
+        VERIFY_MS(b.sim.commands[0].ms - second, 800, 1700);
+    }
+
+    // A NUL byte from a noisy line must not hold up later replies.
+    void nulOnTheLine()
+    {
+        BusBench b;
+        QVERIFY(b.connectPort());
+        b.sim.send(QByteArray("A\0Z\r", 4));
+        QTRY_COMPARE(Probe::lastReply(*b.window), QStringLiteral("A"));
+        b.sim.send("!0140\r");
+        QTRY_COMPARE(Probe::lastReply(*b.window), QStringLiteral("!0140"));
+        QCOMPARE(logLines(b.ui).mid(1), (QStringList{"A", "!0140"}));
+    }
+};
+
+QTEST_MAIN(TestBusDcon)
+#include "test_bus_dcon.moc"
