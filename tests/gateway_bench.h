@@ -7,7 +7,7 @@
 #include "converter_sim.h"
 #include "mainwindow.h"
 #include "modal_catcher.h"
-#include "serial_port_list.h"
+#include "bench_ports.h"
 #include "startup.h"
 #include "ui_mainwindow.h"
 
@@ -42,19 +42,6 @@ struct GatewayWindowProbe
     }
 };
 using Probe = GatewayWindowProbe;
-
-// The port list the window sees in tests.
-inline QStringList &benchPorts()
-{
-    static QStringList ports;
-    return ports;
-}
-
-inline void listPorts(const QStringList &paths)
-{
-    benchPorts() = paths;
-    serial_port_list::setSource([] { return benchPorts(); });
-}
 
 // Field looks, as the converter window paints them.
 inline const QString kGreen = QStringLiteral("background-color:  #90ee90;");

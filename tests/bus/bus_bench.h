@@ -7,7 +7,7 @@
 #include "mainwindow.h"
 #include "modal_catcher.h"
 #include "pty_device.h"
-#include "serial_port_list.h"
+#include "bench_ports.h"
 #include "ui_mainwindow.h"
 
 #include <QDateTime>
@@ -128,18 +128,6 @@ public:
 private:
     QTemporaryDir m_dir;
 };
-
-inline QStringList &benchPorts()
-{
-    static QStringList ports;
-    return ports;
-}
-
-inline void listPorts(const QStringList &names)
-{
-    benchPorts() = names;
-    serial_port_list::setSource([] { return benchPorts(); });
-}
 
 inline QStringList logLines(Ui_MainWindow *ui)
 {

@@ -7,7 +7,7 @@
 #include "mainwindow.h"
 #include "modal_catcher.h"
 #include "module_sim.h"
-#include "serial_port_list.h"
+#include "bench_ports.h"
 #include "ui_mainwindow.h"
 
 #include <QSignalSpy>
@@ -35,19 +35,6 @@ struct Rs485WindowProbe
     static QStringList ports(const MainWindow &w) { return w.ports; }
 };
 using Probe = Rs485WindowProbe;
-
-// The port list the window sees in tests.
-inline QStringList &benchPorts()
-{
-    static QStringList ports;
-    return ports;
-}
-
-inline void listPorts(const QStringList &paths)
-{
-    benchPorts() = paths;
-    serial_port_list::setSource([] { return benchPorts(); });
-}
 
 inline const QString kConnect = QStringLiteral("Соединиться");
 inline const QString kDisconnect = QStringLiteral("Отключиться");
