@@ -105,14 +105,16 @@ without a password (sudo adduser USER ${CAN_CONFIG_GROUP}, then log in again).")
   else()
     message(WARNING "visudo not found (package sudo): the sudoers rule of ${package} is not checked")
   endif()
-  # The name has no dot, or sudo's includedir would skip the file.
-  install(FILES ${sudoers} DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/sudoers.d
+  # sudo reads its drop-ins from /etc/sudoers.d whatever the install prefix,
+  # so the path is absolute. The name has no dot, or sudo would skip the file.
+  set(sudoers_dir /etc/sudoers.d)
+  install(FILES ${sudoers} DESTINATION ${sudoers_dir}
           RENAME ${package} PERMISSIONS OWNER_READ GROUP_READ COMPONENT bus)
 
   set(bus_control ${PACKAGING_BUILD_DIR}/${package}/control)
   file(MAKE_DIRECTORY ${bus_control})
   configure_file(${PACKAGING_DIR}/${package}/postinst.in ${bus_control}/postinst @ONLY)
-  file(WRITE ${bus_control}/conffiles "/${CMAKE_INSTALL_SYSCONFDIR}/sudoers.d/${package}\n")
+  file(WRITE ${bus_control}/conffiles "${sudoers_dir}/${package}\n")
   set(CPACK_DEBIAN_BUS_PACKAGE_CONTROL_EXTRA "${bus_control}/postinst;${bus_control}/conffiles")
 endif()
 
