@@ -13,7 +13,9 @@
 #          must then end with exit status 0;
 #        - the sudoers rule lets a member of the CAN group run exactly the
 #          bus configurator's command lines and refuses others;
-#        - purging removes the files and keeps the group.
+#        - purging removes the files and keeps the group;
+#   3. each armhf program started the same way under qemu-arm, on a root that
+#      holds only the armhf packages it depends on.
 # Ends with the line "checks: N passed, N failed" and fails on any failure.
 #   scripts/check_packages.sh [--no-install]
 # The base root is cached in build/install-check/bookworm.tar; delete it to
@@ -243,6 +245,8 @@ else
     # Without the bus configurator built, the rule is checked by itself: as
     # its package would install it, with the group its postinst creates.
     echo "  bus-configurator is not built: checking packaging/bus-configurator/sudoers directly"
+    in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q can-utils iproute2 >"$work/apt-can.log" 2>&1 \
+        || { cat "$work/apt-can.log"; fail "apt-get install can-utils iproute2"; }
     install -m 0440 -o root -g root packaging/bus-configurator/sudoers "$root$SUDOERS"
     in_root addgroup --quiet --system "$CAN_GROUP"
 fi
@@ -323,19 +327,20 @@ done
 Xvfb ":$display_no" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X$display_no" ] && break; sleep 0.1; done
-mkdir -p "$root/tmp/.X11-unix"
-mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 export DISPLAY=":$display_no"
-for name in "${names[@]}"; do
-    program=$(program_of "$name")
-    log=$work/$program.log
-    chroot "$root" runuser -u engineer -- env -i DISPLAY="$DISPLAY" HOME=/home/engineer \
-        PATH=/usr/bin:/bin LANG=C.UTF-8 "/usr/bin/$program" </dev/null >"$log" 2>&1 &
+
+# window_check <program> <label> <command>...: starts the command in the
+# background, sees the program's window mapped, lets it run 3 s, closes the
+# window and expects the program to end with status 0 within 10 s.
+window_check() {
+    local program=$1 label=$2 pid status log=$work/$1-$2.log
+    shift 2
+    "$@" </dev/null >"$log" 2>&1 &
     pid=$!
-    check "$program shows its window" timeout 60 "$PY" scripts/x_window.py wait "$program" 45
+    check "$label: $program shows its window" timeout 100 "$PY" scripts/x_window.py wait "$program" 90
     sleep 3
-    check "$program is still running 3 s later" kill -0 "$pid"
-    check "$program's window takes the close request" timeout 20 "$PY" scripts/x_window.py close "$program"
+    check "$label: $program is still running 3 s later" kill -0 "$pid"
+    check "$label: $program's window takes the close request" timeout 20 "$PY" scripts/x_window.py close "$program"
     status=timeout
     for _ in $(seq 100); do
         if ! kill -0 "$pid" 2>/dev/null; then
@@ -348,10 +353,54 @@ for name in "${names[@]}"; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     fi
-    check "$program ended with exit status 0 after the close (got $status)" [ "$status" = 0 ]
+    check "$label: $program ended with exit status 0 after the close (got $status)" [ "$status" = 0 ]
     sed "s/^/    $program: /" "$log"
+}
+
+mkdir -p "$root/tmp/.X11-unix"
+mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+for name in "${names[@]}"; do
+    program=$(program_of "$name")
+    window_check "$program" amd64 chroot "$root" runuser -u engineer -- env -i DISPLAY="$DISPLAY" \
+        HOME=/home/engineer PATH=/usr/bin:/bin LANG=C.UTF-8 "/usr/bin/$program"
 done
 umount "$root/tmp/.X11-unix"
+
+# The armhf packages cannot be installed here (no emulation of foreign
+# maintainer scripts), but their programs can run under qemu-arm on a root
+# holding only the armhf packages they depend on: the dependencies found from
+# the binaries must be enough. The host's own armhf libraries are hidden, so
+# that none of them can stand in for a missing dependency.
+armhf_debs=("$pkgdir"/*_armhf.deb)
+if [ ${#armhf_debs[@]} -gt 0 ]; then
+    step "armhf programs under emulation, with only the libraries of their dependencies"
+    armroot=build/install-check/armhf-root
+    rm -rf "$armroot"
+    # The first alternative of each dependency, without its version.
+    deps=$(for deb in "${armhf_debs[@]}"; do dpkg-deb -f "$deb" Depends | tr ',' '\n'; done \
+        | sed 's/|.*//; s/(.*)//; s/ //g' | sort -u | paste -sd, -)
+    deps+=,fonts-liberation
+    t0=$SECONDS
+    if mmdebstrap --quiet --mode=root --arch=armhf --variant=extract --format=directory \
+            --include="$deps" bookworm "$armroot" "$mirror" >"$work/armhf-root.log" 2>&1; then
+        pass "armhf root with $deps ($((SECONDS - t0)) s)"
+    else
+        cat "$work/armhf-root.log"
+        fail "armhf root with $deps"
+    fi
+    for deb in "${armhf_debs[@]}"; do
+        dpkg-deb -x "$deb" "$armroot"
+    done
+    armroot_abs=$(realpath "$armroot")
+    for deb in "${armhf_debs[@]}"; do
+        program=$(program_of "$(dpkg-deb -f "$deb" Package)")
+        # shellcheck disable=SC2016 # expanded by the inner shell
+        window_check "$program" armhf unshare --mount sh -c '
+            if [ -d /usr/lib/arm-linux-gnueabihf ]; then mount -t tmpfs none /usr/lib/arm-linux-gnueabihf; fi
+            exec env -i DISPLAY="$1" HOME=/tmp LANG=C.UTF-8 qemu-arm -L "$2" "$2/usr/bin/$3"' \
+            sh "$DISPLAY" "$armroot_abs" "$program"
+    done
+fi
 kill "$xvfb_pid" 2>/dev/null || true
 wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=

@@ -61,4 +61,4 @@ PACKAGING_PACKAGES=(dpkg-dev sudo)
 # Checking them (scripts/check_packages.sh): lintian, the desktop entry
 # validator, a throw-away Debian root to install them into, and an X server
 # without a screen whose windows a small python-xlib script finds and closes.
-PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils sudo mmdebstrap xvfb python3 python3-xlib)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils sudo mmdebstrap xvfb python3 python3-xlib qemu-user)
