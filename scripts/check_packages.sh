@@ -20,6 +20,9 @@
 #   scripts/check_packages.sh [--no-install]
 # The base root is cached in build/install-check/bookworm.tar; delete it to
 # measure a cold run. DEBIAN_MIRROR overrides the mirror.
+#
+# Conditions go to eval in single quotes and are expanded when checked.
+# shellcheck disable=SC2016,SC2034
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh

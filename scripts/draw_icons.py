@@ -2,15 +2,15 @@
 """Draws the icons of the three configurators (standard library only).
 
 Each icon is a small pixel drawing made of filled rectangles whose positions
-are rules of the icon size n, so that one drawing gives every size: modules
-are framed boxes with a green status lamp, links are grey bars.
+are rules of the icon size n, so that one drawing gives every size. The same
+drawing gives the menu icons (PNG, hicolor theme) and the window icons that
+the programs compile in (ICO, 16 and 32 pixels).
 
-    draw_icons.py write DIR   PNGs for the hicolor theme, DIR/<n>x<n>/apps/
-                              <package>.png, and DIR/<package>.ico (16 and 32
-                              pixels, the window icon format)
-    draw_icons.py check DIR   fails unless DIR holds exactly what "write"
-                              draws, and unless the window icons named in
-                              WINDOW_ICONS are the drawing at 16 and 32 pixels
+    draw_icons.py write DIR      the PNGs, DIR/<n>x<n>/apps/<package>.png
+    draw_icons.py window-icons   the window icons listed in WINDOW_ICONS
+    draw_icons.py check DIR      fails unless DIR holds exactly what "write"
+                                 draws, and unless each window icon listed
+                                 in WINDOW_ICONS is the drawing
 """
 import os
 import struct
@@ -32,6 +32,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # the menu icons, at 16 and 32 pixels.
 WINDOW_ICONS = {
     "gateway-configurator": os.path.join(HERE, "..", "gateway_configurator", "images", "QuillonRTUTCP.ico"),
+    "bus-configurator": os.path.join(HERE, "..", "bus_configurator", "images", "Quillon.ico"),
 }
 
 
@@ -78,21 +79,40 @@ def draw_gateway(c):
     c.module(right_x0, top, n - margin - 1, bottom, ORANGE)
 
 
+TILE = (0x1f, 0x3a, 0x6b, 255)
+BUS_LINE = (0xf0, 0xc0, 0x30, 255)
+BUS_MODULE = (0xe8, 0xee, 0xf4, 255)
+BUS_LAMP = (0x30, 0xd0, 0x50, 255)
+
+
 def draw_bus(c):
-    """Three modules hanging on one bus line."""
+    """Three modules hanging on a bus line, on a dark blue tile with rounded
+    corners: the bus configurator's window icon, laid out on a 32-unit grid
+    scaled to n."""
     n = c.n
-    margin = n // 32
-    t = bar(n)
-    bus_y0 = (6 * n) // 32
-    c.fill(margin, bus_y0, n - margin - 1, bus_y0 + t - 1, LINK)
-    width = (8 * n + 16) // 32
-    gap = (n - 2 * margin - 3 * width) // 2
-    top, bottom = (12 * n) // 32, (26 * n) // 32 - 1
-    for i, body in enumerate((BLUE, ORANGE, BLUE)):
-        x0 = margin + i * (width + gap)
-        mid = x0 + width // 2
-        c.fill(mid - t // 2, bus_y0 + t, mid - t // 2 + t - 1, top - 1, LINK)
-        c.module(x0, top, x0 + width - 1, bottom, body)
+    s = n / 32.0
+    r = max(2, round(5 * s))
+
+    def inside_tile(x, y):
+        for cx, cy in ((r, r), (n - 1 - r, r), (r, n - 1 - r), (n - 1 - r, n - 1 - r)):
+            if (x < r or x > n - 1 - r) and (y < r or y > n - 1 - r):
+                if (x - cx) ** 2 + (y - cy) ** 2 > r * r:
+                    return False
+        return True
+
+    def rect(x0, y0, x1, y1, colour):
+        top, left = round(y0 * s), round(x0 * s)
+        c.fill(left, top, max(round(x1 * s), left + 1) - 1, max(round(y1 * s), top + 1) - 1, colour)
+
+    for y in range(n):
+        for x in range(n):
+            if inside_tile(x, y):
+                c.px[y][x] = TILE
+    rect(3, 8, 29, 10, BUS_LINE)
+    for x in (5, 14, 23):
+        rect(x + 1.5, 10, x + 2.5, 14, BUS_LINE)
+        rect(x, 14, x + 4, 26, BUS_MODULE)
+        rect(x + 1, 16, x + 3, 18, BUS_LAMP)
 
 
 def draw_rs485(c):
@@ -214,10 +234,6 @@ def expected_files():
     for package in DRAWINGS:
         for n in SIZES:
             files[os.path.join(f"{n}x{n}", "apps", package + ".png")] = png_bytes(draw(package, n))
-        # The window icon format, for programs whose window icon is not yet
-        # tied to the drawing.
-        if package not in WINDOW_ICONS:
-            files[package + ".ico"] = ico_bytes([draw(package, n) for n in ICO_SIZES])
     return files
 
 
@@ -231,11 +247,7 @@ def check(outdir):
             continue
         with open(path, "rb") as f:
             have = f.read()
-        if rel.endswith(".png"):
-            same = png_pixels(have) == png_pixels(data)
-        else:
-            same = ico_pixels(have) == ico_pixels(data)
-        if not same:
+        if png_pixels(have) != png_pixels(data):
             problems.append(f"{path}: differs from the drawing")
     for root, _, names in os.walk(outdir):
         for name in names:
@@ -243,6 +255,9 @@ def check(outdir):
             if rel not in expected:
                 problems.append(f"{os.path.join(outdir, rel)}: not drawn by this script")
     for package, path in WINDOW_ICONS.items():
+        if not os.path.exists(path):
+            print(f"{path}: not in this tree, not compared")
+            continue
         with open(path, "rb") as f:
             window = ico_pixels(f.read())
         for n in ICO_SIZES:
@@ -262,14 +277,24 @@ def write(outdir):
             f.write(data)
 
 
+def write_window_icons():
+    for package, path in WINDOW_ICONS.items():
+        if os.path.isdir(os.path.dirname(path)):
+            with open(path, "wb") as f:
+                f.write(ico_bytes([draw(package, n) for n in ICO_SIZES]))
+
+
 def main(argv):
-    if len(argv) != 3 or argv[1] not in ("write", "check"):
-        print(__doc__, file=sys.stderr)
-        return 2
-    if argv[1] == "write":
+    if len(argv) == 3 and argv[1] == "write":
         write(argv[2])
         return 0
-    return check(argv[2])
+    if len(argv) == 3 and argv[1] == "check":
+        return check(argv[2])
+    if len(argv) == 2 and argv[1] == "window-icons":
+        write_window_icons()
+        return 0
+    print(__doc__, file=sys.stderr)
+    return 2
 
 
 if __name__ == "__main__":
