@@ -53,3 +53,12 @@ ensure_armhf() {
     # so ensure_packages updates the package lists before installing.
     ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${ARMHF_PACKAGES[@]}"
 }
+
+# Building the Debian packages (package.sh): dpkg-shlibdeps, dpkg-buildflags
+# and dpkg-architecture, and visudo to check the sudoers rule.
+PACKAGING_PACKAGES=(dpkg-dev sudo)
+
+# Checking them (scripts/check_packages.sh): lintian, the desktop entry
+# validator, a throw-away Debian root to install them into, and an X server
+# without a screen whose windows a small python-xlib script finds and closes.
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils sudo mmdebstrap xvfb python3 python3-xlib qemu-user)
