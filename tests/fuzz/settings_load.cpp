@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     app = new QApplication(*argc, *argv);
     window = new MainWindow;
     dir = new QTemporaryDir;
+    std::atexit([] { delete dir; }); // the folder goes with the process
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -29,6 +30,7 @@ struct Texts
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     dir = new QTemporaryDir;
+    std::atexit([] { delete dir; }); // the folder goes with the process
     return 0;
 }
 
