@@ -133,7 +133,7 @@ private slots:
         QList<bool> stoppedAtBox;
         b.boxes.setInspector([&](const ModalCatcher::Box &) { stoppedAtBox << Probe::idle(*b.window); });
         b.ui->pushButton_3->click();
-        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 4000);
         QCOMPARE(b.boxes.last().icon, QMessageBox::Critical);
         QCOMPARE(b.boxes.last().title + "/" + b.boxes.last().text, QStringLiteral("Ошибка/Неверный ответ модуля"));
         QCOMPARE(b.ui->lineEdit_ID->text() + "/" + b.ui->lineEdit_ID->styleSheet(), QStringLiteral("00/"));
@@ -152,7 +152,7 @@ private slots:
         b.ui->lineEdit_ID->setText("5");
         b.ui->pushButton_changeParameters->click();
         b.ui->lineEdit_ID->setText("-1");
-        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 3, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 3, 4000);
         QVERIFY(b.boxes.last().text.contains("«-1»"));
         QCOMPARE(stoppedAtBox, (QList<bool>{true, true, true}));
         QTest::qWait(1200);
