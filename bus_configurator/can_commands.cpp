@@ -3,6 +3,7 @@
 #include "dcon_protocol.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 namespace can_link {
@@ -12,6 +13,9 @@ namespace {
 // "1000" kbit/s) -> index in the CiA bit-timing table.
 const char *const kBitTimingCodes[] = {"08", "07", "06", "05", "04", "03", "02", "01", "00"};
 constexpr int kBitTimingCount = int(sizeof kBitTimingCodes / sizeof kBitTimingCodes[0]);
+
+// IFF_UP of <net/if.h>: the interface was set up.
+constexpr uint kInterfaceUpFlag = 0x1;
 
 } // namespace
 
@@ -28,6 +32,26 @@ QStringList upArguments()
 QStringList downArguments()
 {
     return {"ip", "link", "set", "can0", "down"};
+}
+
+bool flagsSayUp(const QByteArray &flagsText)
+{
+    QByteArray hex = flagsText.trimmed();
+    if (!hex.startsWith("0x"))
+        return false;
+    hex.remove(0, 2);
+    bool ok = false;
+    const uint flags = hex.toUInt(&ok, 16);
+    return ok && !hex.isEmpty() && (flags & kInterfaceUpFlag);
+}
+
+bool interfaceUp(const QString &sysfsDir)
+{
+    QFile flags(QDir(sysfsDir).filePath(QStringLiteral("flags")));
+    if (!flags.open(QIODevice::ReadOnly))
+        return false;
+    // The file is one short line; a bounded read keeps anything odd out.
+    return flagsSayUp(flags.read(64));
 }
 
 QByteArray bitTimingCode(int canSpeedIndex)

@@ -19,6 +19,17 @@ QString sudoProgram();
 QStringList upArguments();
 QStringList downArguments();
 
+// Where the kernel shows the state of can0; its "flags" file holds the
+// interface flags as hex text ("0x1003"), IFF_UP among them.
+constexpr char kCan0SysfsDir[] = "/sys/class/net/can0";
+
+// Whether interface flags as the kernel prints them ("0x1003\n") have the
+// up flag set; false for text that is not such a number.
+bool flagsSayUp(const QByteArray &flagsText);
+// Whether the interface whose sysfs folder this is is up; false when the
+// folder or its flags file is missing or unreadable.
+bool interfaceUp(const QString &sysfsDir);
+
 // LSS master-to-slave requests (identifier 0x7E5, 8 data bytes), in the order
 // the write sends them.
 enum class LssStep {

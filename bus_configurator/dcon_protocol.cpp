@@ -9,6 +9,15 @@ namespace {
 const char *const kBaudCodes[] = {"03", "04", "05", "06", "07", "08", "09", "0A"};
 constexpr int kBaudCount = int(sizeof kBaudCodes / sizeof kBaudCodes[0]);
 
+// Where the configuration reply ends: "!" and four two-digit fields.
+constexpr int kConfigReplySize = 9;
+
+bool isHexDigit(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+}
+
 } // namespace
 
 QByteArray readConfigCommand()
@@ -36,6 +45,25 @@ QByteArray setProtocolCommand(const QByteArray &address, const QByteArray &proto
 QByteArray hexId(const QString &decimalText)
 {
     return QString("%1").arg(decimalText.toInt(nullptr, 10), 2, 16, QLatin1Char('0')).toLatin1().toUpper();
+}
+
+int parseNewAddress(const QString &text)
+{
+    // No sign, no other kind of digit; leading zeros ("007") are fine.
+    const QString digits = text.trimmed();
+    if (digits.isEmpty())
+        return -1;
+    for (const QChar c : digits)
+        if (c.unicode() < '0' || c.unicode() > '9')
+            return -1;
+    bool ok = false;
+    const int value = digits.toInt(&ok, 10);
+    return ok && value <= 255 ? value : -1;
+}
+
+QByteArray hexAddress(int address)
+{
+    return QByteArray::number(address, 16).rightJustified(2, '0').toUpper();
 }
 
 QByteArray baudCode(int speedIndex)
@@ -69,6 +97,16 @@ int protocolIndex(QChar digit)
     if (digit == QLatin1Char('1'))
         return 0; // Modbus
     return -1;
+}
+
+bool isConfigReply(const QString &reply)
+{
+    if (reply.size() < kConfigReplySize || reply.at(0) != QLatin1Char('!'))
+        return false;
+    for (int i = 1; i < kConfigReplySize; ++i)
+        if (!isHexDigit(reply.at(i)))
+            return false;
+    return true;
 }
 
 ConfigReply parseConfigReply(const QString &reply)

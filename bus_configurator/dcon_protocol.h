@@ -24,6 +24,13 @@ QByteArray setProtocolCommand(const QByteArray &address, const QByteArray &proto
 // two digits: "10" -> "0A", "255" -> "FF". Nothing is limited: "256" -> "100".
 QByteArray hexId(const QString &decimalText);
 
+// The new address typed for a DCON write: a decimal number 0 to 255 (ASCII
+// digits only, blanks around them allowed). -1 for anything else, which must
+// not be sent: the set-configuration command has room for two hex digits.
+int parseNewAddress(const QString &text);
+// A DCON address 0 to 255 as two upper-case hex digits: 10 -> "0A".
+QByteArray hexAddress(int address);
+
 // Baud-rate codes "03" ("1200") to "0A" ("115200") by the index of the speed
 // list; empty for any other index.
 QByteArray baudCode(int speedIndex);
@@ -38,6 +45,11 @@ QByteArray protocolCode(int protocolIndex);
 int protocolIndex(QChar digit);
 // Where a protocol reply carries its digit.
 constexpr int kProtocolDigitPos = 3;
+
+// True when a reply has the form of a configuration reply: "!" and eight hex
+// digits (either case), anything after them ignored. Only such a reply may
+// fill the form and the codes reused by the next write.
+bool isConfigReply(const QString &reply);
 
 // The configuration reply "!AATTCCFF" (line end removed), cut by position.
 struct ConfigReply {

@@ -9,7 +9,6 @@
 #include <QDebug>
 #include <QIcon>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTimer>
 
 namespace {
@@ -22,6 +21,14 @@ const char kDisconnectText[] = "Отсоединиться";
 const QString successStyle = QStringLiteral("background-color:  #90ee90;");
 
 constexpr int kStepMs = 1000;
+
+// A box whose text is shown as typed, never read as markup.
+void plainCritical(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
 
 } // namespace
 
@@ -144,10 +151,10 @@ void MainWindow::on_pushButton_Connect_clicked()
             if (serial.isOpen())
                 ui->pushButton_Connect->setText(tr(kDisconnectText));
         } else if (mode == 1) {
-            // Whether the interface came up is not examined: it is normally up
-            // already, from "Выбрать".
-            const can_link::CommandResult up = can_link::runCommand(can_link::sudoProgram(), can_link::upArguments());
-            onShowStatus(QString::fromLocal8Bit(up.output));
+            // can0 is normally up already, from "Выбрать"; ip then refuses to
+            // set the bit rate again, which is no failure.
+            if (!bringCan0Up(true))
+                return;
             ui->lineEdit_ID->setText(QStringLiteral("01"));
             ui->comboBox_speed_can->setCurrentIndex(4); // "125", the rate can0 runs at
             ui->pushButton_Connect->setText(tr(kDisconnectText));
@@ -181,8 +188,23 @@ void MainWindow::on_pushButton_selectPorotocol_clicked()
         ui->comboBox_pro->hide();
         ui->groupBox_4->hide();
         setFixedSize(354, 300);
-        QProcess::execute(can_link::sudoProgram(), can_link::upArguments());
+        bringCan0Up(false);
     }
+}
+
+bool MainWindow::bringCan0Up(bool logOutput)
+{
+    const QStringList arguments = can_link::upArguments();
+    const can_link::CommandResult result = can_link::runCommand(can_link::sudoProgram(), arguments);
+    if (logOutput)
+        onShowStatus(QString::fromLocal8Bit(result.output));
+    if (result.ok || can_link::interfaceUp(QString::fromLatin1(can_link::kCan0SysfsDir)))
+        return true;
+    QMessageBox::critical(this, tr("Ошибка"),
+                          tr("Команда не выполнена: %1\n%2")
+                              .arg(can_link::commandLine(can_link::sudoProgram(), arguments), result.error),
+                          QMessageBox::Ok);
+    return false;
 }
 
 void MainWindow::on_pushButton_3_clicked()
@@ -222,7 +244,14 @@ void MainWindow::ReadData()
 
     if (scanTimer->isActive()) {
         if (scanStep == 1 || scanStep == 2) {
-            // The configuration reply "!AATTCCFF".
+            // The configuration reply "!AATTCCFF". Anything else is noise and
+            // must not reach the form, nor the codes the next write sends.
+            if (!dcon::isConfigReply(lastReply)) {
+                scanTimer->stop();
+                scanStep = 0;
+                QMessageBox::critical(this, tr("Ошибка"), tr("Неверный ответ модуля"), QMessageBox::Ok);
+                return;
+            }
             const dcon::ConfigReply config = dcon::parseConfigReply(lastReply);
             ui->lineEdit_ID->setText(QString::number(config.address));
             ui->lineEdit_ID->setStyleSheet(successStyle);
@@ -255,9 +284,10 @@ void MainWindow::ReadData()
                 ui->comboBox_speed->setStyleSheet(successStyle);
             }
         } else {
-            QMessageBox::warning(this, tr("Ошибка"), tr("Ошибка записи"), QMessageBox::Ok);
+            // Refused: nothing more is sent, and no closing box follows.
             writeTimer->stop();
             writeStep = 0;
+            QMessageBox::warning(this, tr("Ошибка"), tr("Ошибка записи"), QMessageBox::Ok);
         }
     }
 }
@@ -316,10 +346,24 @@ void MainWindow::scan_DCON()
 void MainWindow::on_pushButton_changeParameters_clicked()
 {
     const int mode = linkMode();
-    if (mode == 0)
+    if (mode == 0) {
+        if (dcon::parseNewAddress(ui->lineEdit_ID->text()) < 0) {
+            warnBadAddress();
+            return;
+        }
         writeTimer->start(kStepMs);
-    else if (mode == 1)
+    } else if (mode == 1)
         canWriteTimer->start(kStepMs);
+}
+
+void MainWindow::warnBadAddress()
+{
+    QString typed = ui->lineEdit_ID->text();
+    if (typed.size() > 32)
+        typed = typed.left(32) + QStringLiteral("…");
+    plainCritical(this, tr("Ошибка"),
+                  tr("Адрес «%1» не записан: новый адрес модуля должен быть десятичным числом от 0 до 255.")
+                      .arg(typed));
 }
 
 void MainWindow::changeParameters()
@@ -332,9 +376,6 @@ void MainWindow::changeParameters()
     if (linkMode() != 0)
         return;
 
-    const QByteArray configCommand = dcon::setConfigCommand(
-        moduleAddress, dcon::hexId(ui->lineEdit_ID->text()), typeCode,
-        dcon::baudCode(ui->comboBox_speed->currentIndex()), formatCode);
     const QByteArray protocolCommand =
         dcon::setProtocolCommand(moduleAddress, dcon::protocolCode(ui->comboBox_pro->currentIndex()));
 
@@ -346,10 +387,22 @@ void MainWindow::changeParameters()
     }
     const int step = writeStep++;
     switch (step) {
-    case 0:
+    case 0: {
+        // The field may have changed since the press.
+        const int address = dcon::parseNewAddress(ui->lineEdit_ID->text());
+        if (address < 0) {
+            writeTimer->stop();
+            writeStep = 0;
+            warnBadAddress();
+            break;
+        }
+        const QByteArray configCommand = dcon::setConfigCommand(
+            moduleAddress, dcon::hexAddress(address), typeCode,
+            dcon::baudCode(ui->comboBox_speed->currentIndex()), formatCode);
         serial.write(configCommand);
         onShowStatus(tr("запись ID/Speed: ") + QString::fromLatin1(configCommand));
         break;
+    }
     case 1:
         qDebug() << lastReply;
         if (lastReply.isEmpty()) {

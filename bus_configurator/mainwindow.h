@@ -44,9 +44,12 @@ private:
     friend struct BusWindowProbe; // read-only look at the state, for the test suite
 
     int linkMode() const;
-    // Runs "sudo <arguments>"; false (after the box) when it did not succeed
-    // and failures are to be reported.
-    bool runSudo(const QStringList &arguments, bool reportFailure, QByteArray *output = nullptr);
+    // Runs "sudo ip link set can0 up ..."; its standard output goes to the log
+    // when logOutput is set. False, after a critical box naming the command
+    // and its error output, when the command failed and can0 is not up.
+    bool bringCan0Up(bool logOutput);
+    // Says why the typed new address cannot be sent.
+    void warnBadAddress();
 
     Ui_MainWindow *ui;
     QSerialPort serial;

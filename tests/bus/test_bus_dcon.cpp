@@ -89,10 +89,13 @@ private slots:
 
         b.sim.silent = false;
         b.sim.refuseWrites = true;
+        bool stoppedAtBox = false;
+        b.boxes.setInspector([&](const ModalCatcher::Box &) { stoppedAtBox = Probe::idle(*b.window); });
         b.ui->pushButton_changeParameters->click();
         QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 2, 3000);
         QCOMPARE(b.boxes.last().icon, QMessageBox::Warning);
         QCOMPARE(b.boxes.last().title + "/" + b.boxes.last().text, QStringLiteral("Ошибка/Ошибка записи"));
+        QVERIFY(stoppedAtBox); // no closing box can follow the refusal
         QTRY_VERIFY(Probe::idle(*b.window));
         QCOMPARE(Probe::lastReply(*b.window), QStringLiteral("?00"));
         QTest::qWait(1300);
@@ -106,7 +109,7 @@ private slots:
     {
         BusBench b;
         QVERIFY(b.connectPort());
-        b.ui->lineEdit_ID->setText("abc");
+        b.ui->lineEdit_ID->setText("0");
         b.ui->comboBox_speed->setCurrentIndex(7);
         b.ui->comboBox_pro->setCurrentIndex(1);
         b.ui->pushButton_changeParameters->click();
@@ -117,6 +120,44 @@ private slots:
         QCOMPARE(b.boxes.last().icon, QMessageBox::Information);
         QCOMPARE(b.sim.commandBytes(), (QList<QByteArray>{"%00000A\r", "~00P0\r"}));
         VERIFY_MS(b.sim.commands[0].ms - second, 800, 1700);
+    }
+
+    // Noise for a configuration reply, and a new address that does not fit
+    // the command: a critical box each, the sequence stopped before it,
+    // nothing in the form or the codes changed, nothing (more) sent.
+    void badReplyAndAddress()
+    {
+        BusBench b;
+        QVERIFY(b.connectPort());
+        b.sim.config = "-F400600";
+        QList<bool> stoppedAtBox;
+        b.boxes.setInspector([&](const ModalCatcher::Box &) { stoppedAtBox << Probe::idle(*b.window); });
+        b.ui->pushButton_3->click();
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 4000);
+        QCOMPARE(b.boxes.last().icon, QMessageBox::Critical);
+        QCOMPARE(b.boxes.last().title + "/" + b.boxes.last().text, QStringLiteral("Ошибка/Неверный ответ модуля"));
+        QCOMPARE(b.ui->lineEdit_ID->text() + "/" + b.ui->lineEdit_ID->styleSheet(), QStringLiteral("00/"));
+        QCOMPARE(Probe::typeAndFormat(*b.window), QByteArray("/"));
+        QCOMPARE(logLines(b.ui).last(), QStringLiteral("!-F400600"));
+
+        // Refused at the press.
+        b.ui->lineEdit_ID->setText("256");
+        b.ui->pushButton_changeParameters->click();
+        QCOMPARE(b.boxes.count(), 2);
+        QCOMPARE(b.boxes.last().icon, QMessageBox::Critical);
+        QCOMPARE(b.boxes.last().title, QStringLiteral("Ошибка"));
+        QVERIFY2(b.boxes.last().text.contains("«256»") && b.boxes.last().text.contains("от 0 до 255"),
+                 qPrintable(b.boxes.last().text));
+        // Changed to noise after the press: refused at the tick that would send it.
+        b.ui->lineEdit_ID->setText("5");
+        b.ui->pushButton_changeParameters->click();
+        b.ui->lineEdit_ID->setText("-1");
+        QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 3, 4000);
+        QVERIFY(b.boxes.last().text.contains("«-1»"));
+        QCOMPARE(stoppedAtBox, (QList<bool>{true, true, true}));
+        QTest::qWait(1200);
+        QCOMPARE(b.sim.commandBytes(), QList<QByteArray>{"$002\r"});
+        QCOMPARE(b.boxes.count(), 3);
     }
 
     // A NUL byte from a noisy line must not hold up later replies.

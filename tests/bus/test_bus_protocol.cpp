@@ -3,6 +3,7 @@
 #include "can_commands.h"
 #include "dcon_protocol.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestBusProtocol : public QObject
@@ -48,6 +49,72 @@ private slots:
         const dcon::ConfigReply r = dcon::parseConfigReply(reply);
         QTEST(r.address, "address");
         QTEST(QString(r.typeCode + "/" + r.baudCode + "/" + r.formatCode), "fields");
+    }
+
+    // Which complete replies may fill the form as a configuration reply.
+    void configForm_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("01 40 06 00") << "!01400600" << true;
+        QTest::newRow("checksum after the eight ignored") << "!1F420A02C7" << true;
+        QTest::newRow("lower-case hex") << "!ff40fa0b" << true;
+        QTest::newRow("cut at a NUL") << "!01" << false;
+        QTest::newRow("seven digits") << "!0140060" << false;
+        QTest::newRow("minus sign") << "!-F400600" << false;
+        QTest::newRow("blank before") << " !01400600" << false;
+        QTest::newRow("not hex") << "!01400g00" << false;
+        QTest::newRow("full-width digit") << QStringLiteral("!０1400600") << false;
+    }
+    void configForm()
+    {
+        QFETCH(QString, reply);
+        QTEST(dcon::isConfigReply(reply), "taken");
+    }
+
+    // The new address typed for a DCON write, and how it goes out; "" when
+    // it must not be sent.
+    void newAddress_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("10") << "10" << QByteArray("0A");
+        QTest::newRow("255") << "255" << QByteArray("FF");
+        QTest::newRow("leading zeros") << "007" << QByteArray("07");
+        QTest::newRow("blanks around") << " 31 " << QByteArray("1F");
+        QTest::newRow("256") << "256" << QByteArray();
+        QTest::newRow("-1") << "-1" << QByteArray();
+        QTest::newRow("+5") << "+5" << QByteArray();
+        QTest::newRow("empty") << "" << QByteArray();
+        QTest::newRow("not a number") << "abc" << QByteArray();
+    }
+    void newAddress()
+    {
+        QFETCH(QString, typed);
+        const int address = dcon::parseNewAddress(typed);
+        QTEST(address < 0 ? QByteArray() : dcon::hexAddress(address), "sent");
+    }
+
+    // The interface flags under a sysfs folder: up or not.
+    void interfaceUp_data()
+    {
+        QTest::addColumn<QByteArray>("flags"); // null: no flags file
+        QTest::addColumn<bool>("up");
+        QTest::newRow("up, running") << QByteArray("0xc1\n") << true;
+        QTest::newRow("down") << QByteArray("0x80\n") << false;
+        QTest::newRow("no 0x") << QByteArray("1\n") << false;
+        QTest::newRow("no flags file") << QByteArray() << false;
+    }
+    void interfaceUp()
+    {
+        QFETCH(QByteArray, flags);
+        QTemporaryDir dir;
+        if (!flags.isNull()) {
+            QFile file(dir.filePath("flags"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(flags);
+        }
+        QTEST(can_link::interfaceUp(dir.path()), "up");
     }
 
     // Chunks as they come from the port -> the complete replies taken.

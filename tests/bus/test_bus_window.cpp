@@ -2,6 +2,7 @@
 // links, and a lost adapter.
 
 #include "bus_bench.h"
+#include "can_commands.h"
 #include "text_fit.h"
 
 #include <QStatusBar>
@@ -103,6 +104,27 @@ private slots:
         QCOMPARE(b.sudo.lines(), (QStringList{"ip link set can0 up type can bitrate 125000", "ip link set can0 down"}));
         QCOMPARE(b.sudo.calls().last().dir, QDir::homePath());
         QCOMPARE(b.boxes.count(), 1);
+    }
+
+    // can0 that does not come up (there is none here): one box per press,
+    // naming the command and its error, and the link stays down.
+    void can0NotUp()
+    {
+        SKIP_IF_NO_PROCESSES();
+        if (can_link::interfaceUp(QString::fromLatin1(can_link::kCan0SysfsDir)))
+            QSKIP("can0 is up on this machine");
+        BusBench b;
+        b.sudo.failOn("can0 up", "Cannot find device \"can0\"");
+        b.ui->comboBox_protocol->setCurrentIndex(1);
+        b.ui->pushButton_selectPorotocol->click();
+        b.ui->pushButton_Connect->click();
+        QCOMPARE(b.boxes.count(), 2);
+        for (const ModalCatcher::Box &box : b.boxes.boxes())
+            QVERIFY2(box.icon == QMessageBox::Critical && box.title == QStringLiteral("Ошибка")
+                         && box.text.contains("sudo ip link set can0 up type can bitrate 125000")
+                         && box.text.contains("Cannot find device \"can0\""), qPrintable(box.text));
+        QCOMPARE(b.ui->pushButton_Connect->text() + "/" + b.ui->lineEdit_ID->text(), kConnect + "/00");
+        QCOMPARE(b.sudo.lines().size(), 2);
     }
 
     // A pulled adapter: the port is closed, the sequences stop, one box.

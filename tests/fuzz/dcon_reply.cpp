@@ -37,6 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(config.address >= -0xF && config.address <= 0xFF);
         FUZZ_CHECK(config.typeCode.size() <= 8 && config.formatCode.size() <= 8);
         FUZZ_CHECK(config.baudCode.size() <= 2);
+        // Only a reply in the configuration form reaches the form and the
+        // codes; its fields are then whole hex pairs.
+        if (isConfigReply(reply)) {
+            FUZZ_CHECK(config.address >= 0 && hexAddress(config.address).size() == 2);
+            FUZZ_CHECK(config.typeCode.size() == 2 && config.formatCode.size() == 2 && config.baudCode.size() == 2);
+            FUZZ_CHECK(QByteArray::fromHex(config.typeCode + config.formatCode).size() == 2);
+        }
         const int speed = speedIndex(config.baudCode);
         FUZZ_CHECK(speed >= -1 && speed <= 7);
         if (speed >= 0)
