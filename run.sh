@@ -12,7 +12,7 @@ case "$program" in
        exit 2 ;;
 esac
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${TRANSLATION_PACKAGES[@]}"
 
 build=build/release
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF

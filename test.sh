@@ -15,14 +15,14 @@ cd "$(dirname "$0")"
 cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DWARNINGS_AS_ERRORS=ON -DBUILD_TESTING=ON)
 case "${1:-}" in
     "")
-        ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}"
+        ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${TRANSLATION_PACKAGES[@]}"
         build=build/test ;;
     --armhf)
         ensure_armhf
         build=build/armhf
         cmake_args+=(-DCMAKE_TOOLCHAIN_FILE=cmake/armhf-toolchain.cmake) ;;
     --sanitize)
-        ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}"
+        ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${TRANSLATION_PACKAGES[@]}"
         build=build/sanitize
         san="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
         cmake_args+=("-DCMAKE_CXX_FLAGS=$san" "-DCMAKE_EXE_LINKER_FLAGS=$san")

@@ -9,7 +9,8 @@
 #
 #   cmake --build <build> --target package     (or: cd <build> && cpack)
 #
-# ./package.sh builds all packages for amd64 and armhf into build/packages.
+# ./package.sh builds all packages for amd64 and armhf (or one of them) into
+# build/packages.
 
 include(GNUInstallDirs)
 
@@ -58,6 +59,13 @@ function(package_program target component package)
   set(PACKAGED_COMPONENTS ${PACKAGED_COMPONENTS} ${component} PARENT_SCOPE)
 endfunction()
 
+# What every program needs besides the libraries its binary links (those are
+# found by dpkg-shlibdeps): the forms ask for "Times New Roman", whose texts
+# only fit with the same metrics, which Liberation Serif has; and Qt's own
+# texts (file dialogs, context menus) come in Russian from qtbase_ru, which
+# each program loads at start.
+set(COMMON_DEPENDS "fonts-liberation, qttranslations5-l10n")
+
 set(SERIAL_PERMISSION_NOTE
   "\nSerial ports belong to the group dialout: add each engineer to it once\n(sudo adduser USER dialout) and log in again.")
 
@@ -92,7 +100,7 @@ ${SERIAL_PERMISSION_NOTE}
 For the CAN mode the package creates the group ${CAN_CONFIG_GROUP} and a sudoers
 rule that lets its members run exactly those ip and cansend command lines
 without a password (sudo adduser USER ${CAN_CONFIG_GROUP}, then log in again).")
-  set(CPACK_DEBIAN_BUS_PACKAGE_DEPENDS "can-utils, iproute2, sudo, adduser")
+  set(CPACK_DEBIAN_BUS_PACKAGE_DEPENDS "${COMMON_DEPENDS}, can-utils, iproute2, sudo, adduser")
 
   set(sudoers ${PACKAGING_DIR}/${package}/sudoers)
   if(VISUDO_EXECUTABLE)
@@ -173,8 +181,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CONFIGURATORS_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The forms ask for "Times New Roman"; Liberation Serif has its metrics.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${COMMON_DEPENDS}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_BINARY_DIR}/debs)
 include(CPack)

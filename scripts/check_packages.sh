@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Checks the Debian packages that ./package.sh left in build/packages:
 #   1. contents of every package (binary, desktop entry, icons, manual page,
-#      copyright, changelog; for bus-configurator the sudoers rule, its
-#      conffile entry, the postinst and the dependencies), the desktop entry
-#      with desktop-file-validate, the sudoers rule with visudo, and lintian
-#      (errors fail, every tag is listed);
-#   2. a real install of the amd64 packages with apt-get into a throw-away
-#      Debian 12 root (mmdebstrap, in build/install-check), where
+#      copyright, changelog, the dependencies every program has on
+#      fonts-liberation and qttranslations5-l10n; for bus-configurator the
+#      sudoers rule, its conffile entry, the postinst and its own
+#      dependencies), the desktop entry with desktop-file-validate, the
+#      sudoers rule with visudo, and lintian (errors fail, every tag is
+#      listed);
+#   2. a real install of the amd64 packages with apt-get, without
+#      recommended packages, into a throw-away Debian 12 root (mmdebstrap, in
+#      build/install-check), where
+#        - the font and Qt's Russian translation came with the dependencies;
 #        - each program is started as an ordinary user on an X server without
 #          a screen (Xvfb), its window is seen mapped, left up for 3 s and
 #          closed the way a window manager's close button does; the program
@@ -16,8 +20,10 @@
 #        - purging removes the files and keeps the group;
 #   3. each armhf program started the same way under qemu-arm, on a root that
 #      holds only the armhf packages it depends on.
-# Ends with the line "checks: N passed, N failed" and fails on any failure.
-#   scripts/check_packages.sh [--no-install]
+# The architectures checked are those the last ./package.sh built (both, or
+# the one it was given). Ends with the line "checks: N passed, N failed" and
+# fails on any failure.
+#   scripts/check_packages.sh [--no-install]   (--help tells what it needs)
 # The base root is cached in build/install-check/bookworm.tar; delete it to
 # measure a cold run. DEBIAN_MIRROR overrides the mirror.
 #
@@ -27,19 +33,77 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 
+pkgdir=build/packages
+# The architectures the last ./package.sh built, one a line.
+arch_record=build/packages.architectures
+mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+needs() {
+    cat <<NEEDS
+It needs:
+  - the packages in $pkgdir, from ./package.sh [amd64|armhf|all]; the
+    architectures that run built are checked;
+  - lintian, mmdebstrap, Xvfb and the other tools it uses, installed with
+    apt-get when missing (as root, or through sudo);
+  - for the install check (left out with --no-install):
+      root, for mmdebstrap, chroot and the mounts of the throw-away roots;
+      network access to the Debian archive $mirror
+      (DEBIAN_MIRROR overrides it), from which mmdebstrap makes Debian 12
+      roots and apt-get fetches the packages' dependencies.
+NEEDS
+}
+usage() {
+    echo "Usage: $0 [--no-install]"
+    echo "Checks the Debian packages that ./package.sh left in $pkgdir: their contents"
+    echo "and lintian, then (unless --no-install) installs them into a throw-away"
+    echo "Debian 12 root and starts each program there."
+    needs
+}
+
 install_check=1
 case "${1:-}" in
     "") ;;
     --no-install) install_check=0 ;;
-    *) echo "Usage: $0 [--no-install]" >&2; exit 2 ;;
+    -h|--help) usage; exit 0 ;;
+    *) usage >&2; exit 2 ;;
 esac
+if [ $# -gt 1 ]; then usage >&2; exit 2; fi
+
+needs
+shopt -s nullglob
+debs=("$pkgdir"/*.deb)
+if [ ${#debs[@]} -eq 0 ]; then
+    echo "No packages in $pkgdir: run ./package.sh first." >&2
+    exit 1
+fi
+if [ "$install_check" -eq 1 ] && [ "$(id -u)" -ne 0 ]; then
+    echo "The install check needs root (mmdebstrap, chroot, mounts): run this as root," >&2
+    echo "for example 'sudo $0', or check only the contents with '$0 --no-install'." >&2
+    exit 1
+fi
 
 ensure_packages "${PACKAGE_CHECK_PACKAGES[@]}"
 
 # python3-xlib belongs to Debian's own interpreter.
 PY=/usr/bin/python3
-pkgdir=build/packages
-mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+if [ "$install_check" -eq 1 ]; then
+    # The release file of the suite the roots are made of.
+    if ! err=$("$PY" - "$mirror/dists/bookworm/Release" 2>&1 <<'PYEOF'
+import sys, urllib.request
+try:
+    urllib.request.urlopen(urllib.request.Request(sys.argv[1], method="HEAD"), timeout=20).close()
+except Exception as e:
+    sys.exit(str(e))
+PYEOF
+    ); then
+        echo "Cannot reach the Debian archive at $mirror: $err" >&2
+        echo "The install check needs it for mmdebstrap and apt-get: give this machine network" >&2
+        echo "access, set DEBIAN_MIRROR to a mirror it can reach, or use --no-install." >&2
+        exit 1
+    fi
+    echo "  the Debian archive at $mirror answers"
+fi
 ICON_SIZES=(16 32 48 64 128 256)
 CAN_GROUP=can-config
 SUDOERS=/etc/sudoers.d/bus-configurator
@@ -86,16 +150,25 @@ check "the committed icons are the drawing of scripts/draw_icons.py" \
     "$PY" scripts/draw_icons.py check packaging/icons
 
 step "which packages"
-shopt -s nullglob
-debs=("$pkgdir"/*.deb)
-if [ ${#debs[@]} -eq 0 ]; then
-    echo "No packages in $pkgdir: run ./package.sh first." >&2
-    exit 1
+if [ -s "$arch_record" ]; then
+    mapfile -t archs <"$arch_record"
+    echo "  the last ./package.sh built: ${archs[*]}"
+else
+    # Packages put there by other means: their own architectures.
+    mapfile -t archs < <(for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Architecture; done | sort -u)
+    echo "  no $arch_record: checking the architectures found, ${archs[*]}"
 fi
-# Every program that was built must have been packaged for both architectures.
-for program in gateway_configurator bus_configurator rs485_configurator; do
-    package=${program//_/-}
-    for arch in amd64 armhf; do
+for arch in amd64 armhf; do
+    files=("$pkgdir/"*"_$arch.deb")
+    if [[ " ${archs[*]} " != *" $arch "* ]]; then
+        echo "  $arch was not built ('./package.sh $arch' or './package.sh all' builds it): its checks are left out"
+        check "no $arch package in $pkgdir" [ ${#files[@]} -eq 0 ]
+        continue
+    fi
+    check "packages for $arch are there" [ ${#files[@]} -gt 0 ]
+    # Every program that was built must have been packaged.
+    for program in gateway_configurator bus_configurator rs485_configurator; do
+        package=${program//_/-}
         if [ -x "build/pkg-$arch/$program/$program" ]; then
             files=("$pkgdir/${package}_"*"_$arch.deb")
             check "$program built for $arch, so $package for $arch is there" [ ${#files[@]} -eq 1 ]
@@ -105,6 +178,9 @@ done
 
 has_line() { grep -qxF -- "$2" <<<"$1"; }
 has_match() { grep -qE -- "$2" <<<"$1"; }
+# depends_on <Depends field> <package>: the package is one of the
+# dependencies, with or without a version.
+depends_on() { tr -d " " <<<"$1" | tr "," "\n" | sed "s/(.*)//" | grep -qxF -- "$2"; }
 
 for deb in "${debs[@]}"; do
     name=$(dpkg-deb -f "$deb" Package)
@@ -158,6 +234,12 @@ PYEOF
     check "run-time dependencies found from the binary (Qt, libc)" \
         eval 'grep -q "libqt5widgets5" <<<"$depends" && grep -q "libc6" <<<"$depends"'
     check "description tells to join dialout" eval 'dpkg-deb -f "$deb" Description | grep "dialout" >/dev/null'
+    # The forms' "Times New Roman" texts fit only with its metric twin, and
+    # Qt's own texts come in Russian from qtbase_ru: both are needed, not
+    # only recommended.
+    for dep in fonts-liberation qttranslations5-l10n; do
+        check "depends on $dep" depends_on "$depends" "$dep"
+    done
 
     if [ "$name" = bus-configurator ]; then
         check "sudoers rule $SUDOERS, root-owned, 0440" has_line "$listing" "-r--r----- root/root .$SUDOERS"
@@ -165,7 +247,7 @@ PYEOF
         check "the sudoers rule is a conffile" grep -qx "$SUDOERS" "$x/DEBIAN/conffiles"
         check "postinst creates the group $CAN_GROUP" grep -q "addgroup --quiet --system $CAN_GROUP" "$x/DEBIAN/postinst"
         for dep in can-utils iproute2 sudo adduser; do
-            check "depends on $dep" eval 'tr -d " " <<<"$depends" | tr "," "\n" | grep -x "$dep" >/dev/null'
+            check "depends on $dep" depends_on "$depends" "$dep"
         done
     fi
 done
@@ -213,10 +295,6 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 printf "127.0.1.1\t%s\n" "$(hostname)" >>"$root/etc/hosts"
 in_root() { chroot "$root" "$@"; }
 
-step "apt-get install of the amd64 packages"
-mkdir -p "$root/tmp/debs"
-cp "${amd64_debs[@]}" "$root/tmp/debs/"
-t0=$SECONDS
 in_root apt-get update -qq
 names=()
 paths=()
@@ -224,15 +302,30 @@ for deb in "${amd64_debs[@]}"; do
     names+=("$(dpkg-deb -f "$deb" Package)")
     paths+=("/tmp/debs/$(basename "$deb")")
 done
-if in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${paths[@]}" >"$work/apt.log" 2>&1; then
-    pass "apt-get install ${names[*]} ($((SECONDS - t0)) s, dependencies included)"
+if [ ${#names[@]} -eq 0 ]; then
+    echo "  no amd64 packages: the install, the programs' start in the root and the purge are left out"
 else
-    cat "$work/apt.log"
-    fail "apt-get install ${names[*]}"
+    step "apt-get install of the amd64 packages, without recommended packages"
+    mkdir -p "$root/tmp/debs"
+    cp "${amd64_debs[@]}" "$root/tmp/debs/"
+    t0=$SECONDS
+    # Without recommended packages, as on a system installed that way: what
+    # the programs need must come with their dependencies.
+    if in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${paths[@]}" \
+            >"$work/apt.log" 2>&1; then
+        pass "apt-get install ${names[*]} ($((SECONDS - t0)) s, dependencies included)"
+    else
+        cat "$work/apt.log"
+        fail "apt-get install ${names[*]}"
+    fi
+    for name in "${names[@]}"; do
+        check "$name installed" eval 'in_root dpkg-query -W -f="\${Status}" "$name" | grep -x "install ok installed" >/dev/null'
+    done
+    check "Liberation Serif came with the dependencies" \
+        [ -f "$root/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf" ]
+    check "Qt's Russian translation qtbase_ru came with the dependencies" \
+        [ -f "$root/usr/share/qt5/translations/qtbase_ru.qm" ]
 fi
-for name in "${names[@]}"; do
-    check "$name installed" eval 'in_root dpkg-query -W -f="\${Status}" "$name" | grep -x "install ok installed" >/dev/null'
-done
 
 # An engineer in the CAN group, and one outside it.
 in_root useradd --create-home --shell /bin/bash engineer
@@ -384,7 +477,6 @@ if [ ${#armhf_debs[@]} -gt 0 ]; then
     # The first alternative of each dependency, without its version.
     deps=$(for deb in "${armhf_debs[@]}"; do dpkg-deb -f "$deb" Depends | tr ',' '\n'; done \
         | sed 's/|.*//; s/(.*)//; s/ //g' | sort -u | paste -sd, -)
-    deps+=,fonts-liberation
     t0=$SECONDS
     if mmdebstrap --quiet --mode=root --arch=armhf --variant=extract --format=directory \
             --include="$deps" bookworm "$armroot" "$mirror" >"$work/armhf-root.log" 2>&1; then
@@ -393,6 +485,8 @@ if [ ${#armhf_debs[@]} -gt 0 ]; then
         cat "$work/armhf-root.log"
         fail "armhf root with $deps"
     fi
+    check "the armhf root holds Liberation Serif and qtbase_ru, from the dependencies" \
+        eval '[ -f "$armroot/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf" ] && [ -f "$armroot/usr/share/qt5/translations/qtbase_ru.qm" ]'
     for deb in "${armhf_debs[@]}"; do
         dpkg-deb -x "$deb" "$armroot"
     done
@@ -410,9 +504,11 @@ kill "$xvfb_pid" 2>/dev/null || true
 wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=
 
-step "purge"
-in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q "${names[@]}" >"$work/purge.log" 2>&1 \
-    || { cat "$work/purge.log"; fail "apt-get purge"; }
+if [ ${#names[@]} -gt 0 ]; then
+    step "purge"
+    in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q "${names[@]}" >"$work/purge.log" 2>&1 \
+        || { cat "$work/purge.log"; fail "apt-get purge"; }
+fi
 for name in "${names[@]}"; do
     program=$(program_of "$name")
     check "$name purged: binary, desktop entry and icons gone" \

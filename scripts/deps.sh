@@ -1,6 +1,7 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034 # the lists are for the scripts that source this file
 # Installs the Debian packages the build needs, when some are missing.
-# Sourced by run.sh and test.sh:
+# Sourced by run.sh, test.sh, package.sh, tests/fuzz/run.sh and
+# scripts/check_packages.sh:
 #   ensure_packages <package>...   the given packages
 #   ensure_armhf                   what the armhf cross-build and its tests need
 
@@ -36,6 +37,12 @@ BUILD_PACKAGES=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools
 # same fonts.
 FONT_PACKAGES=(fonts-liberation fontconfig)
 
+# Qt's own texts in Russian (file dialogs, the text fields' context menu):
+# the programs load qtbase_ru from Qt's translations folder at start. The
+# files are the same for every architecture, so the tests under qemu-arm read
+# the host's.
+TRANSLATION_PACKAGES=(qttranslations5-l10n)
+
 # clang with its sanitizer and libFuzzer runtimes, for the fuzz targets.
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 
@@ -51,7 +58,8 @@ ensure_armhf() {
     fi
     # The armhf packages are missing right after the architecture is added,
     # so ensure_packages updates the package lists before installing.
-    ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${ARMHF_PACKAGES[@]}"
+    ensure_packages "${BUILD_PACKAGES[@]}" "${FONT_PACKAGES[@]}" "${TRANSLATION_PACKAGES[@]}" \
+        "${ARMHF_PACKAGES[@]}"
 }
 
 # Building the Debian packages (package.sh): dpkg-shlibdeps, dpkg-buildflags

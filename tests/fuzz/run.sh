@@ -3,10 +3,25 @@
 # build/fuzz and runs each for the given number of seconds, starting from its
 # seed corpus and dictionary. Exits non-zero as soon as a target crashes or a
 # property of a target fails; the input is left in build/fuzz/artifacts.
-#   tests/fuzz/run.sh SECONDS
+#   tests/fuzz/run.sh [SECONDS]     each target SECONDS seconds, 30 by default
+# Installs clang and the build packages when they are missing (as root, or
+# through sudo), like the other scripts.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-seconds=$1
+
+usage() { echo "Usage: $0 [SECONDS]   (each fuzz target runs SECONDS seconds, default 30)"; }
+case "${1:-}" in
+    -h|--help) usage; exit 0 ;;
+esac
+if [ $# -gt 1 ]; then usage >&2; exit 2; fi
+seconds=${1:-30}
+if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
+    usage >&2
+    exit 2
+fi
+
+. scripts/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 build=build/fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -33,6 +48,6 @@ for seeds in tests/fuzz/corpus/*/; do
         exit 1
     }
     grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb)' "$build/$target.log" || true
-    echo "corpus: $(ls "$work" | wc -l) inputs"
+    echo "corpus: $(find "$work" -type f | wc -l) inputs"
 done
 echo "fuzzing: every target ran ${seconds} s with no crash"
