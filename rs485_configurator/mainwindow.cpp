@@ -114,8 +114,12 @@ void MainWindow::dropPort()
 void MainWindow::openSerialPort()
 {
     // One port object per link; the previous link must not go on feeding
-    // replies into the decoder.
+    // replies into the decoder, and what it was still waiting for is not
+    // waited for over the new one.
     dropPort();
+    awaitingReply = false;
+    rxBuffer.clear();
+    replyQuietTimer->stop();
     serial = new QSerialPort(this);
     connect(serial, &QSerialPort::readyRead, this, &MainWindow::onReadyRead);
     connect(serial, &QSerialPort::errorOccurred, this, &MainWindow::handleError);
@@ -164,6 +168,7 @@ void MainWindow::sendCommand(QString com, bool crl)
 {
     const QByteArray bytes = rs485::commandBytes(com);
     awaitingReply = crl;
+    lastCommand = com;
     if (serial && serial->isOpen())
         serial->write(bytes);
     rxBuffer.clear();
@@ -175,10 +180,17 @@ void MainWindow::onReadyRead()
 {
     const QByteArray bytes = serial->readAll();
     if (!awaitingReply) {
-        rxBuffer = bytes; // nothing was asked: kept, not decoded
+        rxBuffer.clear(); // nothing was asked: kept, not decoded
+        rs485::collectReply(rxBuffer, bytes);
         return;
     }
-    rxBuffer += bytes;
+    // A line that never falls quiet is not waited for: past the bound the
+    // reply is judged at once, as noise.
+    if (rs485::collectReply(rxBuffer, bytes)) {
+        replyQuietTimer->stop();
+        onReplyComplete();
+        return;
+    }
     replyQuietTimer->start();
 }
 
@@ -204,16 +216,33 @@ QComboBox *MainWindow::settingList(int step) const
     return nullptr;
 }
 
+QComboBox *MainWindow::settingList(const QString &command) const
+{
+    switch (rs485::settingOfCommand(command)) {
+    case rs485::Setting::Speed: return ui->CB_ST_Speed;
+    case rs485::Setting::StopBits: return ui->CB_ST_Stop_bit;
+    case rs485::Setting::Parity: return ui->CB_ST_Parity;
+    case rs485::Setting::None: break;
+    }
+    return nullptr;
+}
+
+// A reply is taken only as the answer its command expects: noise that
+// happens to hold "Ok" must not start a write, nor noise holding "?" or
+// nothing known end a sequence without a word.
 void MainWindow::getResult()
 {
     qDebug() << "reply:" << lastReply;
-    switch (rs485::classify(lastReply)) {
-    case rs485::ReplyKind::Confirmation:
+    switch (rs485::judge(lastCommand, rxBuffer)) {
+    case rs485::Answer::Text:
+        readTimer->start(300);
+        break;
+    case rs485::Answer::Taken:
         writeTimer->start(1500);
         if (QComboBox *list = settingList(writeStep))
             list->setStyleSheet(greenSS);
         break;
-    case rs485::ReplyKind::BaudRateReport: {
+    case rs485::Answer::BaudRate: {
         ui->CB_ST_Speed->setStyleSheet(greenSS);
         const int index = rs485::speedIndex(lastReply);
         if (index > 0)
@@ -223,7 +252,7 @@ void MainWindow::getResult()
         readTimer->start(500);
         break;
     }
-    case rs485::ReplyKind::StopBitsReport: {
+    case rs485::Answer::StopBits: {
         const int index = rs485::stopBitsIndex(lastReply);
         if (index > 0) {
             ui->CB_ST_Stop_bit->setCurrentIndex(index);
@@ -234,7 +263,7 @@ void MainWindow::getResult()
         readTimer->start(500);
         break;
     }
-    case rs485::ReplyKind::ParityReport: {
+    case rs485::Answer::Parity: {
         const int index = rs485::parityIndex(lastReply);
         if (index > 0) {
             ui->CB_ST_Parity->setCurrentIndex(index);
@@ -247,23 +276,40 @@ void MainWindow::getResult()
         readTimer->start(500);
         break;
     }
-    case rs485::ReplyKind::Refusal:
+    case rs485::Answer::Refused:
         if (QComboBox *list = settingList(writeStep)) {
             list->setStyleSheet(redSS);
             list->setCurrentIndex(0);
         }
         break;
-    case rs485::ReplyKind::WorkingMode:
+    case rs485::Answer::Working:
         if (serial && serial->isOpen())
             serial->close();
         QMessageBox::information(this, tr("Результат"),
                                  tr("Новые настройки записаны!\n\rМодуль переведен в режим работы!"),
                                  QMessageBox::Ok);
         break;
-    case rs485::ReplyKind::Other:
-        readTimer->start(300);
+    case rs485::Answer::Unexpected:
+        endOnUnexpectedReply();
         break;
     }
+}
+
+// The sequence ends here, before the box (whose event loop would run its
+// ticks): nothing more is sent until a button starts a sequence again. The
+// list the command concerned turns red; "-h" and "-st" concern none.
+void MainWindow::endOnUnexpectedReply()
+{
+    readTimer->stop();
+    writeTimer->stop();
+    replyTimer->stop();
+    if (QComboBox *list = settingList(lastCommand))
+        list->setStyleSheet(redSS);
+    // The reply is line noise as often as not: shown as plain text.
+    QMessageBox box(QMessageBox::Critical, tr("Ошибка"),
+                    tr("Неожиданный ответ модуля: ") + rs485::replyExcerpt(lastReply), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void MainWindow::onTimerTimeOut()

@@ -58,7 +58,9 @@ private:
     friend struct Rs485WindowProbe; // read-only look at the state, for the test suite
 
     QComboBox *settingList(int writeStep) const;
+    QComboBox *settingList(const QString &command) const;
     void dropPort();
+    void endOnUnexpectedReply();
 
     int readStep = 0;
     int writeStep = 0;
@@ -73,6 +75,7 @@ private:
     int findTicks = 0;
     QStringList ports;
     QSerialPort *serial = nullptr;
+    QString lastCommand; // the command the awaited reply answers
     QString lastReply;
     QByteArray rxBuffer;
     QStatusBar *status = nullptr;

@@ -34,6 +34,51 @@ ReplyKind classify(const QString &reply)
     return ReplyKind::Other;
 }
 
+bool collectReply(QByteArray &reply, const QByteArray &bytes)
+{
+    const int room = kMaxReplyBytes + 1 - reply.size();
+    if (room > 0)
+        reply += bytes.left(room);
+    return reply.size() > kMaxReplyBytes;
+}
+
+Answer judge(const QString &command, const QByteArray &reply)
+{
+    if (reply.size() > kMaxReplyBytes)
+        return Answer::Unexpected;
+    if (command == QLatin1String("-h"))
+        return Answer::Text; // what the module says to it is its own matter
+    const ReplyKind kind = classify(decodeReply(reply));
+    const auto only = [kind](ReplyKind expected, Answer answer) {
+        return kind == expected ? answer : Answer::Unexpected;
+    };
+    if (command == QLatin1String("-baudrate"))
+        return only(ReplyKind::BaudRateReport, Answer::BaudRate);
+    if (command == QLatin1String("-stop bits"))
+        return only(ReplyKind::StopBitsReport, Answer::StopBits);
+    if (command == QLatin1String("-parity"))
+        return only(ReplyKind::ParityReport, Answer::Parity);
+    if (command == QLatin1String("-st"))
+        return only(ReplyKind::WorkingMode, Answer::Working);
+    if (settingOfCommand(command) != Setting::None) { // a write command
+        if (kind == ReplyKind::Confirmation)
+            return Answer::Taken;
+        return only(ReplyKind::Refusal, Answer::Refused);
+    }
+    return Answer::Unexpected;
+}
+
+QString replyExcerpt(const QString &reply)
+{
+    QString text = reply;
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    int length = qMin(text.size(), 64);
+    if (length < text.size() && text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length);
+}
+
 int speedIndex(const QString &reply)
 {
     return firstFound(reply, speedItems().mid(1));
@@ -97,6 +142,17 @@ Setting settingOfWriteStep(int writeStep)
     case 3: return Setting::Parity;
     default: return Setting::None;
     }
+}
+
+Setting settingOfCommand(const QString &command)
+{
+    // A read command is its write command's prefix without the colon.
+    for (int step = 0; step < 3; ++step) {
+        const QString write = writeCommand(step, QString());
+        if (command == write.chopped(1) || command.startsWith(write))
+            return settingOfWriteStep(step + 1);
+    }
+    return Setting::None;
 }
 
 QString decodeReply(const QByteArray &bytes)

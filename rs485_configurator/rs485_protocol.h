@@ -1,9 +1,10 @@
 #pragma once
 
 // The command set of the Vesk-RS485-ST module: short ASCII commands with no
-// terminator, and the text replies the configurator understands. A reply is
-// recognised by the words it contains, tested in a fixed order. Nothing here
-// knows about widgets or timers; the window drives it.
+// terminator, and the text replies the configurator understands. A reply's
+// kind is found by the words it contains, tested in a fixed order, and it is
+// taken only as the kind of answer its command expects. Nothing here knows
+// about widgets or timers; the window drives it.
 
 #include <QByteArray>
 #include <QString>
@@ -24,6 +25,33 @@ enum class ReplyKind {
 };
 
 ReplyKind classify(const QString &reply);
+
+// A reply is collected from the port until the line falls quiet. One that
+// runs past this many bytes is noise, whatever words it holds.
+constexpr int kMaxReplyBytes = 4096;
+
+// Adds bytes read from the port to the reply being collected. The reply stops
+// growing one byte past kMaxReplyBytes, enough to tell it went past the
+// bound; the result says whether it has.
+bool collectReply(QByteArray &reply, const QByteArray &bytes);
+
+// What a collected reply means as the answer to the command it follows. Each
+// command expects one kind of reply:
+//   "-h"                                   any text (Text), whatever words it holds
+//   "-baudrate", "-stop bits", "-parity"   its own report (BaudRate, StopBits, Parity)
+//   "-baudrate:", "-stop bits:", "-parity:" + value
+//                                          "Ok" (Taken) or "?" (Refused)
+//   "-st"                                  "module is working" (Working)
+// The kind of a reply is the one classify() finds. A reply of any other
+// kind, a reply past kMaxReplyBytes, and any reply to a command the module
+// does not have, are Unexpected.
+enum class Answer { Text, BaudRate, StopBits, Parity, Taken, Refused, Working, Unexpected };
+Answer judge(const QString &command, const QByteArray &reply);
+
+// The part of an unexpected reply the user is shown: its text without line
+// ends, at most its first 64 characters (a character outside the BMP is not
+// cut in two).
+QString replyExcerpt(const QString &reply);
 
 // The entry of the module's lists a value report selects, or -1 when the
 // report names no known value. Entry 0 is the empty one.
@@ -52,6 +80,10 @@ QString writeCommand(int step, const QString &value);
 // it stands once the command went out (already advanced).
 enum class Setting { None, Speed, StopBits, Parity };
 Setting settingOfWriteStep(int writeStep);
+
+// The list a command reads or writes: "-baudrate" and "-baudrate:..." the
+// speed, and so on; None for "-h", "-st" and anything else.
+Setting settingOfCommand(const QString &command);
 
 // One reply as text: UTF-8 up to the first NUL byte.
 QString decodeReply(const QByteArray &bytes);

@@ -1,5 +1,6 @@
-// The RS-485 module's replies as they come off the line: decoding, the kind
-// of reply by its words, and the value look-ups.
+// The RS-485 module's replies as they come off the line: collecting them,
+// decoding, the kind of reply by its words, the answer each command takes,
+// the part of a reply a box shows, and the value look-ups.
 
 #include "fuzz_check.h"
 #include "rs485_protocol.h"
@@ -17,14 +18,60 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (nul >= 0)
         FUZZ_CHECK(reply == decodeReply(bytes.left(nul)));
 
+    // Collected in two pieces, a reply keeps its first bytes and stops
+    // growing one byte past the bound.
+    QByteArray collected;
+    const int half = bytes.size() / 2;
+    collectReply(collected, bytes.left(half));
+    const bool past = collectReply(collected, bytes.mid(half));
+    FUZZ_CHECK(past == (bytes.size() > kMaxReplyBytes));
+    FUZZ_CHECK(collected == bytes.left(kMaxReplyBytes + 1));
+
     const ReplyKind kind = classify(reply);
-    // "Ok" is looked for first: a reply holding it is a confirmation,
-    // whatever else it says.
+    // "Ok" is looked for first: a reply holding it is of the confirmation
+    // kind, whatever else it says.
     if (reply.contains(QLatin1String("Ok")))
         FUZZ_CHECK(kind == ReplyKind::Confirmation);
     if (kind == ReplyKind::Other)
         FUZZ_CHECK(!reply.contains(QLatin1String("baudrate")) && !reply.contains(QLatin1String("parity"))
                    && !reply.contains(QLatin1Char('?')));
+
+    // Each command takes only its own kind of answer: no reply to a read
+    // command is ever a confirmation or a refusal (which would move the
+    // write sequence), and nothing past the bound is any answer at all.
+    const struct {
+        const char *command;
+        ReplyKind kind;
+        Answer answer;
+    } expected[] = {
+        {"-baudrate", ReplyKind::BaudRateReport, Answer::BaudRate},
+        {"-stop bits", ReplyKind::StopBitsReport, Answer::StopBits},
+        {"-parity", ReplyKind::ParityReport, Answer::Parity},
+        {"-baudrate:9600", ReplyKind::Confirmation, Answer::Taken},
+        {"-stop bits:", ReplyKind::Refusal, Answer::Refused},
+        {"-st", ReplyKind::WorkingMode, Answer::Working},
+    };
+    const bool overlong = bytes.size() > kMaxReplyBytes;
+    FUZZ_CHECK(judge(QStringLiteral("-h"), bytes) == (overlong ? Answer::Unexpected : Answer::Text));
+    for (const auto &e : expected) {
+        const Answer answer = judge(QLatin1String(e.command), bytes);
+        const bool write = QByteArray(e.command).contains(':');
+        if (overlong)
+            FUZZ_CHECK(answer == Answer::Unexpected);
+        else if (write && kind == ReplyKind::Confirmation)
+            FUZZ_CHECK(answer == Answer::Taken);
+        else if (write && kind == ReplyKind::Refusal)
+            FUZZ_CHECK(answer == Answer::Refused);
+        else
+            FUZZ_CHECK(answer == (kind == e.kind ? e.answer : Answer::Unexpected));
+    }
+
+    // What a box shows: the reply's start, no line ends, 64 characters at most.
+    const QString excerpt = replyExcerpt(reply);
+    QString flat = reply;
+    flat.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    FUZZ_CHECK(excerpt.size() <= 64 && flat.startsWith(excerpt));
+    FUZZ_CHECK(excerpt.size() >= qMin(63, flat.size()));
 
     // A value found selects an entry the list has; entry 0 is never chosen.
     const int speed = speedIndex(reply);

@@ -1,5 +1,6 @@
 // The module's command set and the reply decoder: which word of a reply
-// decides, and which list entry a report selects.
+// decides, which answer each command takes, and which list entry a report
+// selects.
 
 #include "rs485_protocol.h"
 
@@ -7,6 +8,7 @@
 
 using namespace rs485;
 Q_DECLARE_METATYPE(rs485::ReplyKind)
+Q_DECLARE_METATYPE(rs485::Answer)
 
 class Rs485ProtocolTest : public QObject
 {
@@ -15,6 +17,8 @@ class Rs485ProtocolTest : public QObject
 private slots:
     void decode_data();
     void decode();
+    void judge_data();
+    void judge();
     void commands();
     void replyBytes();
 };
@@ -73,6 +77,59 @@ void Rs485ProtocolTest::decode()
     }
 }
 
+void Rs485ProtocolTest::judge_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<Answer>("answer");
+
+    const QByteArray bound(kMaxReplyBytes, 'z');
+    const auto row = [](const char *name, const char *command, const QByteArray &reply, Answer answer) {
+        QTest::newRow(name) << QString::fromLatin1(command) << reply << answer;
+    };
+    // "-h": any text, whatever words it holds; only the bound applies.
+    row("-h help", "-h", "Vesk-RS485-ST help: -baudrate -stop bits -parity -st\r\n", Answer::Text);
+    row("-h Ok", "-h", "xxOkxx", Answer::Text);
+    row("-h line ends", "-h", "\r\n", Answer::Text);
+    row("-h at the bound", "-h", bound, Answer::Text);
+    row("-h past the bound", "-h", bound + 'z', Answer::Unexpected);
+    // The read commands: their own report, by its first word.
+    row("-baudrate report", "-baudrate", "baudrate 9600\r\n", Answer::BaudRate);
+    row("-baudrate unknown rate", "-baudrate", "baudrate 1234", Answer::BaudRate);
+    row("-baudrate Ok in noise", "-baudrate", "baudrate 9600 #Ok#", Answer::Unexpected);
+    row("-baudrate ?", "-baudrate", "?\r\n", Answer::Unexpected);
+    row("-baudrate other report", "-baudrate", "stop bits 1", Answer::Unexpected);
+    row("-baudrate line ends", "-baudrate", "\r\n", Answer::Unexpected);
+    row("-baudrate past the bound", "-baudrate", "baudrate 9600" + bound, Answer::Unexpected);
+    row("-stop bits report", "-stop bits", "stop bits 2", Answer::StopBits);
+    row("-stop bits baudrate", "-stop bits", "baudrate 9600 stop bits 1", Answer::Unexpected);
+    row("-parity report", "-parity", "parity odd\r\n", Answer::Parity);
+    row("-parity cut at NUL", "-parity", QByteArray("parity\0Ok", 9), Answer::Parity);
+    row("-parity working", "-parity", "module is working", Answer::Unexpected);
+    // The write commands: "Ok" or "?".
+    row("write Ok", "-baudrate:9600", "Ok\r\n", Answer::Taken);
+    row("write Ok echoing", "-stop bits:2", "stop bits:2 Ok", Answer::Taken);
+    row("write ?", "-baudrate:9600", "?\r\n", Answer::Refused);
+    row("write report", "-baudrate:9600", "baudrate 9600", Answer::Unexpected);
+    row("write garbage", "-parity:odd", "#$%", Answer::Unexpected);
+    row("write half an Ok", "-stop bits:1", "O", Answer::Unexpected);
+    row("write nothing but NUL", "-stop bits:1", QByteArray("\0Ok", 3), Answer::Unexpected);
+    row("write Ok past the bound", "-stop bits:1", "Ok" + bound, Answer::Unexpected);
+    // "-st": the module's word that it works.
+    row("-st working", "-st", "module is working\r\n", Answer::Working);
+    row("-st Ok", "-st", "Ok", Answer::Unexpected);
+    row("-st ?", "-st", "?", Answer::Unexpected);
+    row("no command", "", "Ok", Answer::Unexpected);
+}
+
+void Rs485ProtocolTest::judge()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(Answer, answer);
+    QCOMPARE(rs485::judge(command, reply), answer);
+}
+
 void Rs485ProtocolTest::commands()
 {
     QCOMPARE(speedItems(), (QStringList{"", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200",
@@ -101,6 +158,14 @@ void Rs485ProtocolTest::commands()
     QCOMPARE(settingOfWriteStep(3), Setting::Parity);
     QCOMPARE(settingOfWriteStep(4), Setting::None); // after "-st"
     QCOMPARE(settingOfWriteStep(-1), Setting::None);
+
+    // The list a command reads or writes.
+    QCOMPARE(settingOfCommand("-baudrate"), Setting::Speed);
+    QCOMPARE(settingOfCommand("-baudrate:"), Setting::Speed);
+    QCOMPARE(settingOfCommand("-stop bits:2"), Setting::StopBits);
+    QCOMPARE(settingOfCommand("-parity"), Setting::Parity);
+    for (const char *none : {"-h", "-st", "", "-parity2"})
+        QCOMPARE(settingOfCommand(none), Setting::None);
 }
 
 void Rs485ProtocolTest::replyBytes()
@@ -110,6 +175,24 @@ void Rs485ProtocolTest::replyBytes()
     QCOMPARE(decodeReply(QByteArray()), QString());
     QCOMPARE(decodeReply("stop bits 1\r\n"), QStringLiteral("stop bits 1\r\n")); // line ends kept
     QCOMPARE(decodeReply("\xd0\x9e\xd0\xba"), QStringLiteral("Ок"));
+
+    // A flood stops growing the reply one byte past the bound.
+    QByteArray reply;
+    QVERIFY(!collectReply(reply, QByteArray(kMaxReplyBytes - 1, 'x')));
+    QVERIFY(!collectReply(reply, "y"));
+    QCOMPARE(reply.size(), kMaxReplyBytes);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(collectReply(reply, QByteArray(1 << 18, 'z')));
+    QCOMPARE(reply.size(), kMaxReplyBytes + 1);
+    QVERIFY(reply.endsWith("yz"));
+
+    // What the box shows of a reply: no line ends, 64 characters at most.
+    QCOMPARE(replyExcerpt("Ok\r\n"), QStringLiteral("Ok"));
+    QCOMPARE(replyExcerpt("\r\na\rb\n"), QStringLiteral("ab"));
+    QCOMPARE(replyExcerpt(QString(70, 'q') + "\r\n"), QString(64, 'q'));
+    QCOMPARE(replyExcerpt("\r" + QString(64, 'q')), QString(64, 'q'));
+    const QString clef = QString::fromUtf8("\xf0\x9d\x84\x9e"); // two UTF-16 units
+    QCOMPARE(replyExcerpt(QString(63, 'q') + clef), QString(63, 'q'));
 }
 
 QTEST_APPLESS_MAIN(Rs485ProtocolTest)

@@ -1,7 +1,7 @@
 // Reading the module on connect and writing it into its working mode, end to
 // end against a simulated module: the bytes on the line, their pacing, the
 // lamps, the status lines and the boxes; a refused write, a silent module, a
-// late reply and a reply handed over in pieces.
+// late reply, a reply handed over in pieces, and replies of the wrong kind.
 
 #include "rs485_bench.h"
 
@@ -20,6 +20,7 @@ private slots:
     void silentModule();
     void lateReplyWhileTimeOutBoxIsOpen();
     void replyInTwoReads();
+    void unexpectedReplyEndsSequence();
 };
 
 #define VERIFY_MS(v, lo, hi) QVERIFY2((v) >= (lo) && (v) < (hi), qPrintable(QString::number(v)))
@@ -174,6 +175,52 @@ void Rs485SequencesTest::replyInTwoReads()
     QCOMPARE(b.takeStatusLines().filter("Получено :"),
              (QStringList{"Получено :Vesk-RS485-ST\r\n", "Получено :baudrate 9600\r\n", "Получено :stop bits 2\r\n",
                           "Получено :parity even\r\n"}));
+}
+
+// Noise holding "Ok" in answer to a read command starts no write, and a
+// flood in answer to a write command is no confirmation: each ends its
+// sequence with a box, before which every sequence timer is stopped.
+void Rs485SequencesTest::unexpectedReplyEndsSequence()
+{
+    Rs485Bench b;
+    QList<bool> idleAtBox;
+    b.boxes.setInspector([&](const ModalCatcher::Box &) {
+        idleAtBox << (!Probe::timers(*b.window).at(1)->isActive() && !Probe::timers(*b.window).at(2)->isActive());
+    });
+    const auto checkBox = [&](const QString &reply) {
+        QCOMPARE(b.boxes.last().icon, QMessageBox::Critical);
+        QCOMPARE(b.boxes.last().title, QStringLiteral("Ошибка"));
+        QCOMPARE(b.boxes.last().text, QStringLiteral("Неожиданный ответ модуля: ") + reply);
+        QCOMPARE(idleAtBox.last(), true);
+        for (QTimer *t : Probe::timers(*b.window))
+            QVERIFY(!t->isActive());
+    };
+
+    b.module.answers["-baudrate"] = "baudrate 9600 #Ok#";
+    b.connectModule();
+    QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 5000);
+    checkBox("baudrate 9600 #Ok#");
+    QCOMPARE(b.module.frameBytes(), (Bytes{"-h", "-baudrate"}));
+    QCOMPARE(b.ui->CB_ST_Speed->styleSheet(), redSS);
+    QCOMPARE(b.ui->CB_ST_Speed->currentIndex(), 0);
+
+    // 1 MiB without a quiet moment, an "Ok" far past the bound.
+    QByteArray flood(1 << 20, '~');
+    flood.replace(1 << 19, 2, "Ok");
+    b.module.answers = {{"-stop bits:1", flood}};
+    b.module.clear();
+    b.ui->CB_ST_Speed->setCurrentText("9600");
+    b.ui->CB_ST_Stop_bit->setCurrentText("1");
+    b.ui->BT_Write_values->click();
+    QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 2, 8000);
+    checkBox(QString(64, '~'));
+    QCOMPARE(b.module.frameBytes(), (Bytes{"-baudrate:9600", "-stop bits:1"}));
+    QCOMPARE(b.ui->CB_ST_Speed->styleSheet(), greenSS);
+    QCOMPARE(b.ui->CB_ST_Stop_bit->styleSheet(), redSS);
+    QCOMPARE(b.ui->CB_ST_Stop_bit->currentIndex(), 1);
+    QTest::qWait(1000); // the rest of the flood is taken in as nobody's reply
+    QCOMPARE(b.boxes.count(), 2);
+    QCOMPARE(b.module.frames().size(), 2);
 }
 
 QTEST_MAIN(Rs485SequencesTest)

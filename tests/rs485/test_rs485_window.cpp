@@ -1,6 +1,6 @@
 // The RS-485 module window as the engineer first meets it, connecting and
-// disconnecting, and the ways a link fails: a port that cannot be opened and
-// an adapter pulled out.
+// disconnecting, and the ways a link fails: a port that cannot be opened, an
+// adapter pulled out, a link closed while a reply was awaited.
 
 #include "rs485_bench.h"
 #include "text_fit.h"
@@ -20,6 +20,7 @@ private slots:
     void connectAndDisconnect();
     void openFailureReportedOnce();
     void pulledAdapter();
+    void newLinkWaitsForNothingOfTheOld();
 };
 
 void Rs485WindowTest::startState()
@@ -153,6 +154,24 @@ void Rs485WindowTest::pulledAdapter()
 
     QTest::qWait(3500);
     QCOMPARE(b.boxes.count(), 1);
+}
+
+// A link closed while a reply was still awaited: the bytes the module sends
+// before the next link asks it anything are nobody's reply.
+void Rs485WindowTest::newLinkWaitsForNothingOfTheOld()
+{
+    Rs485Bench b;
+    b.module.answers["-baudrate"] = "";
+    b.connectModule();
+    QTRY_COMPARE(b.module.frames().size(), 2);
+    b.ui->BT_Open_Connect->click();
+    b.module.answers.clear();
+    b.module.clear();
+    b.module.send("Ok"); // waits in the line until the port is opened again
+    b.connectModule();
+    QTRY_VERIFY_WITH_TIMEOUT(Probe::readDone(*b.window), 10000);
+    QCOMPARE(b.module.frameBytes(), (QList<QByteArray>{"-h", "-baudrate", "-stop bits", "-parity"}));
+    QCOMPARE(b.boxes.count(), 0);
 }
 
 QTEST_MAIN(Rs485WindowTest)
