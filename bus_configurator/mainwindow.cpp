@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 
 #include "can_commands.h"
-#include "dcon_protocol.h"
 #include "serial_port_list.h"
 #include "ui_mainwindow.h"
 
