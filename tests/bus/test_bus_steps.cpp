@@ -11,18 +11,17 @@ namespace {
 
 QString fieldNames(Fields fields)
 {
-    static const QList<QPair<Field, QString>> kNames{
-        {IdField, "ID"}, {LinkField, "LINK"}, {SpeedField, "SPEED"}, {ProtocolField, "PROTO"}};
-    QStringList names;
-    for (const auto &f : kNames)
-        if (fields & f.first)
-            names << f.second;
-    return names.join(',');
+    const char *const names[] = {"ID", "LINK", "SPEED", "PROTO"}; // IdField, LinkField, ... bit by bit
+    QStringList set;
+    for (int bit = 0; bit < 4; ++bit)
+        if (fields & (1u << bit))
+            set << names[bit];
+    return set.join(',');
 }
 
 QString sequenceName(Sequence s)
 {
-    return s == Sequence::Scan ? "Scan" : s == Sequence::Write ? "Write" : s == Sequence::Lss ? "Lss" : "None";
+    return QStringList{"None", "Scan", "Write", "Lss"}.at(int(s));
 }
 
 // An action as one line; "\r" shown as \r.
@@ -143,10 +142,8 @@ private slots:
         QTest::newRow("0") << 0 << "1" << 4 << false << "run cansend can0 7E5#0401000000000000";
         QTest::newRow("1, ID 127") << 1 << "127" << 8 << false << "run cansend can0 7E5#117F000000000000";
         QTest::newRow("1, ID not a number") << 1 << "abc" << 4 << false << "run cansend can0 7E5#1100000000000000";
-        QTest::newRow("1, ID empty") << 1 << "" << 4 << false << "run cansend can0 7E5#1100000000000000";
         QTest::newRow("2, 1000 kbit/s") << 2 << "127" << 8 << false << "run cansend can0 7E5#1300000000000000";
         QTest::newRow("2, 125 kbit/s") << 2 << "1" << 4 << false << "run cansend can0 7E5#1300040000000000";
-        QTest::newRow("2, 10 kbit/s") << 2 << "1" << 0 << false << "run cansend can0 7E5#1300080000000000";
         QTest::newRow("3") << 3 << "127" << 8 << false << "run cansend can0 7E5#1700000000000000";
         QTest::newRow("4, closing box") << 4 << "1" << 4 << false
             << "box information Сообщение/<FONT COLOR='#001e80'>Команды записи отправлены</FONT> | stop Lss after box";
@@ -180,7 +177,6 @@ private slots:
         QTest::newRow("read 2: 1F, checksum ignored")
             << "!1F420A02C7" << 2 << -1 << "log !1F420A02C7 | id 31 | speed 7 | codes 42/02 | mark ID,SPEED";
         QTest::newRow("read 1: baud code 0B") << "!01400B00" << 1 << -1 << "log !01400B00 | id 1 | codes 40/00 | mark ID";
-        QTest::newRow("read 1: baud code 0a") << "!01400a00" << 1 << -1 << "log !01400a00 | id 1 | codes 40/00 | mark ID";
         QTest::newRow("read 1: noise")
             << "!-F400600" << 1 << -1 << "log !-F400600 | box critical Ошибка/Неверный ответ модуля | stop Scan now";
         QTest::newRow("read 1: cut at a NUL")
@@ -195,7 +191,6 @@ private slots:
         for (int step : {1, 3, 4})
             QTest::addRow("write %d: refused", step)
                 << "?00" << -1 << step << "log ?00 | box warning Ошибка/Ошибка записи | stop Write now";
-        QTest::newRow("write 5: logged only") << "?00" << -1 << 5 << "log ?00";
         QTest::newRow("nothing running") << "?00" << -1 << -1 << "log ?00";
     }
     void replies()
