@@ -17,6 +17,9 @@ constexpr int kBitTimingCount = int(sizeof kBitTimingCodes / sizeof kBitTimingCo
 // IFF_UP of <net/if.h>: the interface was set up.
 constexpr uint kInterfaceUpFlag = 0x1;
 
+// How long a killed command is given to go.
+constexpr int kKillWaitMs = 1000;
+
 } // namespace
 
 QString sudoProgram()
@@ -104,7 +107,7 @@ CommandResult runCommand(const QString &program, const QStringList &arguments, i
         result.error += QStringLiteral("нет завершения за %1 мс").arg(timeoutMs);
         if (process.processId() > 0)
             process.kill();
-        process.waitForFinished(1000);
+        process.waitForFinished(kKillWaitMs);
         return result;
     }
     result.output = process.readAllStandardOutput();

@@ -1,7 +1,5 @@
 #include "dcon_protocol.h"
 
-#include <QDebug>
-
 namespace dcon {
 namespace {
 
@@ -120,27 +118,6 @@ ConfigReply parseConfigReply(const QString &reply)
     r.baudCode = reply.mid(5, 2);
     r.formatCode = reply.mid(7, 2).toLocal8Bit();
     return r;
-}
-
-bool takeReply(QByteArray &buffer, const QByteArray &bytes, QString *reply)
-{
-    buffer += bytes;
-    // Completeness is judged on the bytes: a NUL from a noisy line must not
-    // hide the carriage return behind it.
-    if (!buffer.contains('\r')) {
-        if (buffer.size() > kMaxPendingBytes) {
-            qDebug() << "dropping" << buffer.size() << "received bytes without a line end";
-            buffer.clear();
-        }
-        return false;
-    }
-    const int nul = buffer.indexOf('\0');
-    QString text = QString::fromUtf8(nul < 0 ? buffer : buffer.left(nul));
-    text.remove(QLatin1Char('\r'));
-    text.remove(QLatin1Char('\n'));
-    buffer.clear();
-    *reply = text;
-    return true;
 }
 
 } // namespace dcon

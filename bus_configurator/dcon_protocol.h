@@ -60,14 +60,7 @@ struct ConfigReply {
 };
 ConfigReply parseConfigReply(const QString &reply);
 
-// A receive buffer holding more than this without a carriage return is noise.
-constexpr int kMaxPendingBytes = 4096;
-
-// Adds bytes read from the port to the receive buffer. Once the buffer holds a
-// carriage return the reply is complete: *reply gets its text (UTF-8 up to the
-// first NUL byte, every "\r" and "\n" removed), the buffer is emptied and the
-// result is true. Past kMaxPendingBytes without a carriage return the buffer
-// is dropped. Otherwise the bytes wait for the rest of the reply.
-bool takeReply(QByteArray &buffer, const QByteArray &bytes, QString *reply);
+// Every command and every reply ends with a carriage return.
+constexpr char kLineEnd = '\r';
 
 } // namespace dcon

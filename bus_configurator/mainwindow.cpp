@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 
 #include "can_commands.h"
-#include "dcon_protocol.h"
 #include "serial_port_list.h"
 #include "ui_mainwindow.h"
 
@@ -20,17 +19,12 @@ const char kDisconnectText[] = "Отсоединиться";
 // A value read from, or accepted by, the module.
 const QString successStyle = QStringLiteral("background-color:  #90ee90;");
 
+// The tick of the three sequences.
 constexpr int kStepMs = 1000;
 
-// A box whose text is shown as typed, never read as markup.
-void plainCritical(QWidget *parent, const QString &title, const QString &text)
-{
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
 } // namespace
+
+using bus_sequences::Sequence;
 
 void prepareMainWindow(MainWindow &window)
 {
@@ -62,10 +56,9 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // The form goes first: no port signal may reach a slot while the port closes.
-    disconnect(&serial, nullptr, this, nullptr);
+    if (serial.isOpen())
+        serial.close();
     delete ui;
-    ui = nullptr;
 }
 
 int MainWindow::linkMode() const
@@ -104,11 +97,7 @@ void MainWindow::OpenPort()
     serial.setPortName(ui->comboBox_ports->currentText());
     // The module is always reached at 9600 baud; the speed list is only what
     // gets written into it.
-    serial.setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
-    serial.setDataBits(QSerialPort::Data8);
-    serial.setParity(QSerialPort::NoParity);
-    serial.setStopBits(QSerialPort::OneStop);
-    serial.setFlowControl(QSerialPort::NoFlowControl);
+    serial_link::applyLineSettings(serial);
     if (serial.open(QIODevice::ReadWrite)) {
         onShowStatus(tr("Порт открыт"));
     } else {
@@ -127,15 +116,11 @@ void MainWindow::ClosePort()
 
 void MainWindow::handleError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError || !serial.isOpen())
+    if (!serial_link::closeOnLoss(serial, error))
         return;
-    // The adapter is gone: close first, or the error comes back at once.
-    serial.close();
     rxBuffer.clear();
-    scanTimer->stop();
-    writeTimer->stop();
-    scanStep = 0;
-    writeStep = 0;
+    stopSequence(Sequence::Scan);
+    stopSequence(Sequence::Write);
     ui->pushButton_Connect->setText(tr(kConnectText));
     onShowStatus(tr("Порт Закрыт"));
     QMessageBox::critical(this, tr("Critical Error"), tr("Ошибка соединения"));
@@ -200,17 +185,13 @@ bool MainWindow::bringCan0Up(bool logOutput)
         onShowStatus(QString::fromLocal8Bit(result.output));
     if (result.ok || can_link::interfaceUp(QString::fromLatin1(can_link::kCan0SysfsDir)))
         return true;
-    QMessageBox::critical(this, tr("Ошибка"),
-                          tr("Команда не выполнена: %1\n%2")
-                              .arg(can_link::commandLine(can_link::sudoProgram(), arguments), result.error),
-                          QMessageBox::Ok);
+    showBox(bus_sequences::commandFailed(arguments, result.error));
     return false;
 }
 
 void MainWindow::on_pushButton_3_clicked()
 {
-    if (linkMode() == 0 && !scanTimer->isActive())
-        scanTimer->start(kStepMs);
+    apply(bus_sequences::scanPress(linkMode(), scanTimer->isActive(), kStepMs));
 }
 
 void MainWindow::on_pushButton_clear_clicked()
@@ -223,73 +204,19 @@ void MainWindow::onShowStatus(QString str)
     ui->textBrowser->append(str);
 }
 
-// ------------------------------------------------------------------ DCON
+// ------------------------------------------------------------------ sequences
 
 void MainWindow::ReadData()
 {
-    QString reply;
-    if (!dcon::takeReply(rxBuffer, serial.readAll(), &reply))
+    const serial_link::ReplyBuffer::Status status = rxBuffer.add(serial.readAll());
+    if (status == serial_link::ReplyBuffer::Status::Overflow)
+        qDebug() << "dropped received bytes without a line end";
+    if (status != serial_link::ReplyBuffer::Status::Complete)
         return;
-    lastReply = reply;
+    lastReply = serial_link::replyText(rxBuffer.take());
     qDebug() << lastReply;
-
-    if (lastReply.isEmpty()) {
-        // Only line ends: the module is not answering properly.
-        QMessageBox::critical(this, tr("нет соединения с модуля"), tr("Ошибка соединения"), QMessageBox::Ok);
-        scanTimer->stop();
-        scanStep = 0;
-        return;
-    }
-    onShowStatus(lastReply);
-
-    if (scanTimer->isActive()) {
-        if (scanStep == 1 || scanStep == 2) {
-            // The configuration reply "!AATTCCFF". Anything else is noise and
-            // must not reach the form, nor the codes the next write sends.
-            if (!dcon::isConfigReply(lastReply)) {
-                scanTimer->stop();
-                scanStep = 0;
-                QMessageBox::critical(this, tr("Ошибка"), tr("Неверный ответ модуля"), QMessageBox::Ok);
-                return;
-            }
-            const dcon::ConfigReply config = dcon::parseConfigReply(lastReply);
-            ui->lineEdit_ID->setText(QString::number(config.address));
-            ui->lineEdit_ID->setStyleSheet(successStyle);
-            typeCode = config.typeCode;
-            formatCode = config.formatCode;
-            const int speed = dcon::speedIndex(config.baudCode);
-            if (speed >= 0) {
-                ui->comboBox_speed->setStyleSheet(successStyle);
-                ui->comboBox_speed->setCurrentIndex(speed);
-            }
-        } else if (scanStep == 3) {
-            const QChar digit = lastReply.size() > dcon::kProtocolDigitPos
-                                    ? lastReply.at(dcon::kProtocolDigitPos) : QChar();
-            qDebug() << digit;
-            const int protocol = dcon::protocolIndex(digit);
-            if (protocol >= 0) {
-                ui->comboBox_pro->setCurrentIndex(protocol);
-                ui->comboBox_pro->setStyleSheet(successStyle);
-            }
-        }
-    } else if (writeTimer->isActive()) {
-        qDebug() << lastReply << "from timer 2";
-        if (writeStep < 1 || writeStep > 4)
-            return;
-        if (lastReply.startsWith(QLatin1Char('!'))) {
-            if (writeStep == 4) {
-                ui->comboBox_protocol->setStyleSheet(successStyle);
-            } else {
-                ui->lineEdit_ID->setStyleSheet(successStyle);
-                ui->comboBox_speed->setStyleSheet(successStyle);
-            }
-        } else {
-            // Refused: nothing more is sent, and no closing box follows.
-            writeTimer->stop();
-            writeStep = 0;
-            QMessageBox::warning(this, tr("Ошибка"), tr("Ошибка записи"), QMessageBox::Ok);
-        }
-    }
+    apply(bus_sequences::judgeReply(lastReply, {scanTimer->isActive(), scanStep,
+                                                writeTimer->isActive(), writeStep}));
 }
 
 void MainWindow::timer_Scan()
@@ -300,167 +227,128 @@ void MainWindow::timer_Scan()
 
 void MainWindow::scan_DCON()
 {
-    if (!serial.isOpen()) {
-        scanTimer->stop();
-        scanStep = 0;
-        qDebug() << "error connecting";
-        onShowStatus(QStringLiteral("error connecting"));
-        return;
-    }
     const int step = scanStep++;
-    switch (step) {
-    case 0: {
-        const QByteArray command = dcon::readConfigCommand();
-        serial.write(command);
-        onShowStatus(tr("Команда чтения: ") + QString::fromLatin1(command));
-        break;
-    }
-    case 1:
-        qDebug() << lastReply;
-        if (lastReply.isEmpty()) {
-            QMessageBox::critical(this, tr("Ошибка"), tr("нет соединения с модулем"), QMessageBox::Ok);
-            scanTimer->stop();
-            scanStep = 0;
-        }
-        break;
-    case 2: {
-        const QByteArray command = dcon::readProtocolCommand(moduleAddress);
-        serial.write(command);
-        onShowStatus(tr("Команда скорости: ") + QString::fromLatin1(command));
-        break;
-    }
-    case 3:
-        scanTimer->stop();
-        scanStep = 0;
-        lastReply.clear();
-        ui->lineEdit_ID->setStyleSheet(QString());
-        ui->comboBox_protocol->setStyleSheet(QString());
-        ui->comboBox_speed->setStyleSheet(QString());
-        ui->comboBox_pro->setStyleSheet(QString());
-        break;
-    default:
-        break;
-    }
+    apply(bus_sequences::scanTick(step, dconLink()));
 }
 
 void MainWindow::on_pushButton_changeParameters_clicked()
 {
-    const int mode = linkMode();
-    if (mode == 0) {
-        if (dcon::parseNewAddress(ui->lineEdit_ID->text()) < 0) {
-            warnBadAddress();
-            return;
-        }
-        writeTimer->start(kStepMs);
-    } else if (mode == 1)
-        canWriteTimer->start(kStepMs);
-}
-
-void MainWindow::warnBadAddress()
-{
-    QString typed = ui->lineEdit_ID->text();
-    if (typed.size() > 32)
-        typed = typed.left(32) + QStringLiteral("…");
-    plainCritical(this, tr("Ошибка"),
-                  tr("Адрес «%1» не записан: новый адрес модуля должен быть десятичным числом от 0 до 255.")
-                      .arg(typed));
+    apply(bus_sequences::writePress(linkMode(), ui->lineEdit_ID->text(), kStepMs));
 }
 
 void MainWindow::changeParameters()
 {
     // A write cancels a running read or LSS write.
-    scanTimer->stop();
-    scanStep = 0;
-    canWriteTimer->stop();
-    canWriteStep = 0;
+    stopSequence(Sequence::Scan);
+    stopSequence(Sequence::Lss);
     if (linkMode() != 0)
         return;
-
-    const QByteArray protocolCommand =
-        dcon::setProtocolCommand(moduleAddress, dcon::protocolCode(ui->comboBox_pro->currentIndex()));
-
-    if (!serial.isOpen()) {
-        onShowStatus(QStringLiteral("error connecting"));
-        writeTimer->stop();
-        writeStep = 0;
-        return;
-    }
     const int step = writeStep++;
-    switch (step) {
-    case 0: {
-        // The field may have changed since the press.
-        const int address = dcon::parseNewAddress(ui->lineEdit_ID->text());
-        if (address < 0) {
-            writeTimer->stop();
-            writeStep = 0;
-            warnBadAddress();
-            break;
-        }
-        const QByteArray configCommand = dcon::setConfigCommand(
-            moduleAddress, dcon::hexAddress(address), typeCode,
-            dcon::baudCode(ui->comboBox_speed->currentIndex()), formatCode);
-        serial.write(configCommand);
-        onShowStatus(tr("запись ID/Speed: ") + QString::fromLatin1(configCommand));
-        break;
-    }
-    case 1:
-        qDebug() << lastReply;
-        if (lastReply.isEmpty()) {
-            QMessageBox::critical(this, tr("Ошибка"), tr("нет соединения с модулем"), QMessageBox::Ok);
-            writeTimer->stop();
-            writeStep = 0;
-        }
-        break;
-    case 2:
-        serial.write(protocolCommand);
-        onShowStatus(tr("запись Protocol: ") + QString::fromLatin1(protocolCommand));
-        break;
-    case 3:
-        ui->lineEdit_ID->setStyleSheet(QString());
-        ui->comboBox_protocol->setStyleSheet(QString());
-        ui->comboBox_speed->setStyleSheet(QString());
-        QMessageBox::information(this, tr("Сообщение"),
-                                 tr("<FONT COLOR='#001e80'>Команды записи параметров отправлены</FONT>"),
-                                 QMessageBox::Ok);
-        writeTimer->stop();
-        writeStep = 0;
-        lastReply.clear();
-        break;
-    default:
-        break;
-    }
+    apply(bus_sequences::writeTick(step, dconLink(), writeForm()));
 }
-
-// ------------------------------------------------------------------ CANopen LSS
 
 void MainWindow::changeParameters_can()
 {
     // An LSS write cancels a running DCON read or write.
-    scanTimer->stop();
-    scanStep = 0;
-    writeTimer->stop();
-    writeStep = 0;
-
-    const QString id = ui->lineEdit_ID->text();
+    stopSequence(Sequence::Scan);
+    stopSequence(Sequence::Write);
     const int step = canWriteStep++;
-    if (step < can_link::kLssSteps) {
-        const QStringList arguments = can_link::lssArguments(
-            can_link::LssStep(step), id, ui->comboBox_speed_can->currentIndex());
-        const can_link::CommandResult result = can_link::runCommand(can_link::sudoProgram(), arguments);
+    apply(bus_sequences::lssTick(step, ui->lineEdit_ID->text(), ui->comboBox_speed_can->currentIndex()));
+}
+
+bus_sequences::DconLink MainWindow::dconLink() const
+{
+    return {serial.isOpen(), !lastReply.isEmpty(), moduleAddress};
+}
+
+bus_sequences::WriteForm MainWindow::writeForm() const
+{
+    return {ui->lineEdit_ID->text(), ui->comboBox_speed->currentIndex(), ui->comboBox_pro->currentIndex(),
+            typeCode, formatCode};
+}
+
+void MainWindow::apply(const bus_sequences::Action &action)
+{
+    if (!action.send.isEmpty())
+        serial.write(action.send);
+    if (!action.log.isEmpty())
+        onShowStatus(action.log);
+    if (!action.run.isEmpty()) {
+        const can_link::CommandResult result = can_link::runCommand(can_link::sudoProgram(), action.run);
         if (!result.ok) {
-            // A frame that did not go out ends the write: the module would
-            // otherwise be told to store settings it never got.
-            canWriteTimer->stop();
-            canWriteStep = 0;
-            QMessageBox::critical(this, tr("Ошибка"),
-                                  tr("Команда не выполнена: %1\n%2")
-                                      .arg(can_link::commandLine(can_link::sudoProgram(), arguments), result.error),
-                                  QMessageBox::Ok);
+            apply(bus_sequences::lssFailed(action.run, result.error));
+            return;
         }
-    } else if (step == can_link::kLssSteps) {
-        QMessageBox::information(this, tr("Сообщение"),
-                                 tr("<FONT COLOR='#001e80'>Команды записи отправлены</FONT>"), QMessageBox::Ok);
+    }
+    if (action.id >= 0)
+        ui->lineEdit_ID->setText(QString::number(action.id));
+    if (action.speedIndex >= 0)
+        ui->comboBox_speed->setCurrentIndex(action.speedIndex);
+    if (action.protocolIndex >= 0)
+        ui->comboBox_pro->setCurrentIndex(action.protocolIndex);
+    if (action.takeCodes) {
+        typeCode = action.typeCode;
+        formatCode = action.formatCode;
+    }
+    setLook(action.mark, successStyle);
+    setLook(action.clear, QString());
+    if (action.when == bus_sequences::Stop::Now)
+        stopSequence(action.stop);
+    if (action.box.kind != bus_sequences::Message::None)
+        showBox(action.box);
+    if (action.when == bus_sequences::Stop::AfterBox)
+        stopSequence(action.stop);
+    if (action.forgetReply)
+        lastReply.clear();
+    if (action.start == Sequence::Scan)
+        scanTimer->start(action.startMs);
+    else if (action.start == Sequence::Write)
+        writeTimer->start(action.startMs);
+    else if (action.start == Sequence::Lss)
+        canWriteTimer->start(action.startMs);
+}
+
+void MainWindow::stopSequence(Sequence sequence)
+{
+    switch (sequence) {
+    case Sequence::Scan:
+        scanTimer->stop();
+        scanStep = 0;
+        break;
+    case Sequence::Write:
+        writeTimer->stop();
+        writeStep = 0;
+        break;
+    case Sequence::Lss:
         canWriteTimer->stop();
         canWriteStep = 0;
+        break;
+    case Sequence::None:
+        break;
     }
+}
+
+void MainWindow::setLook(bus_sequences::Fields fields, const QString &styleSheet)
+{
+    if (fields & bus_sequences::IdField)
+        ui->lineEdit_ID->setStyleSheet(styleSheet);
+    if (fields & bus_sequences::LinkField)
+        ui->comboBox_protocol->setStyleSheet(styleSheet);
+    if (fields & bus_sequences::SpeedField)
+        ui->comboBox_speed->setStyleSheet(styleSheet);
+    if (fields & bus_sequences::ProtocolField)
+        ui->comboBox_pro->setStyleSheet(styleSheet);
+}
+
+void MainWindow::showBox(const bus_sequences::Message &message)
+{
+    using bus_sequences::Message;
+    const QMessageBox::Icon icon = message.kind == Message::Warning       ? QMessageBox::Warning
+                                   : message.kind == Message::Information ? QMessageBox::Information
+                                                                          : QMessageBox::Critical;
+    QMessageBox box(icon, message.title, message.text, QMessageBox::NoButton, this);
+    box.setDefaultButton(box.addButton(QMessageBox::Ok));
+    if (message.plain)
+        box.setTextFormat(Qt::PlainText);
+    box.exec();
 }

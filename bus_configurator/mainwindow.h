@@ -1,10 +1,13 @@
 #pragma once
 
+#include "bus_sequences.h"
+#include "dcon_protocol.h"
+#include "serial_link.h"
+
 #include <QByteArray>
 #include <QMainWindow>
 #include <QSerialPort>
 #include <QString>
-#include <QStringList>
 
 class QTimer;
 class QWidget;
@@ -13,7 +16,8 @@ class Ui_MainWindow;
 // The bus module configurator's one window. The link mode is the index of the
 // protocol list, read whenever it matters: 0 is DCON on a serial port, 1 is
 // CANopen on can0. Three 1000 ms step timers drive the DCON read, the DCON
-// write and the LSS write; each has its step counter.
+// write and the LSS write; each has its step counter. What a press, a tick or
+// a reply leads to is decided by bus_sequences; the window carries it out.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -48,8 +52,13 @@ private:
     // when logOutput is set. False, after a critical box naming the command
     // and its error output, when the command failed and can0 is not up.
     bool bringCan0Up(bool logOutput);
-    // Says why the typed new address cannot be sent.
-    void warnBadAddress();
+
+    bus_sequences::DconLink dconLink() const;
+    bus_sequences::WriteForm writeForm() const;
+    void apply(const bus_sequences::Action &action);
+    void stopSequence(bus_sequences::Sequence sequence);
+    void setLook(bus_sequences::Fields fields, const QString &styleSheet);
+    void showBox(const bus_sequences::Message &message);
 
     Ui_MainWindow *ui;
     QSerialPort serial;
@@ -63,6 +72,6 @@ private:
     int scanStep = 0;
     int writeStep = 0;
     int canWriteStep = 0;
-    QByteArray rxBuffer; // bytes of the reply being received
+    serial_link::ReplyBuffer rxBuffer{dcon::kLineEnd}; // the reply being received
 };
 void prepareMainWindow(MainWindow &window); // fixes the window at its working size, 580 x 330

@@ -2,6 +2,7 @@
 
 #include "can_commands.h"
 #include "dcon_protocol.h"
+#include "serial_link.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -134,12 +135,11 @@ private slots:
     void receiveBuffer()
     {
         QFETCH(QList<QByteArray>, chunks);
-        QByteArray buffer;
+        serial_link::ReplyBuffer buffer(dcon::kLineEnd);
         QStringList replies;
-        QString reply;
         for (const QByteArray &c : chunks)
-            if (dcon::takeReply(buffer, c, &reply))
-                replies << reply;
+            if (buffer.add(c) == serial_link::ReplyBuffer::Status::Complete)
+                replies << serial_link::replyText(buffer.take());
         QTEST(replies, "replies");
         QVERIFY(buffer.isEmpty());
     }

@@ -1,9 +1,12 @@
 // The bus module's DCON replies as the port hands them over: bytes in pieces
 // through the receive buffer, then the configuration and protocol fields of
-// each complete reply. The first input byte sets the size of the pieces.
+// each complete reply, and what the read and the write make of it. The first
+// input byte sets the size of the pieces.
 
+#include "bus_sequences.h"
 #include "dcon_protocol.h"
 #include "fuzz_check.h"
+#include "serial_link.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,21 +20,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int piece = 1 + data[0] % 64;
     const QByteArray line(reinterpret_cast<const char *>(data + 1), int(size - 1));
 
-    QByteArray buffer;
+    serial_link::ReplyBuffer buffer(kLineEnd);
     int replies = 0;
     for (int at = 0; at < line.size(); at += piece) {
         const QByteArray bytes = line.mid(at, piece);
-        QString reply;
-        const bool complete = takeReply(buffer, bytes, &reply);
-        // A reply is complete exactly when a carriage return came in, and
-        // then nothing waits behind it; noise without one stays bounded.
+        const bool complete = buffer.add(bytes) == serial_link::ReplyBuffer::Status::Complete;
+        // A reply is complete exactly when a carriage return came in; noise
+        // without one stays bounded.
         FUZZ_CHECK(complete == bytes.contains('\r'));
-        FUZZ_CHECK(buffer.size() <= kMaxPendingBytes + piece);
+        FUZZ_CHECK(buffer.bytes().size() <= serial_link::kMaxReplyBytes + piece);
         if (!complete)
             continue;
         ++replies;
+        const QString reply = serial_link::replyText(buffer.take());
         FUZZ_CHECK(buffer.isEmpty());
         FUZZ_CHECK(!reply.contains(QLatin1Char('\r')) && !reply.contains(QLatin1Char('\n')));
+
+        // At read step 1 a reply fills the form only in the configuration
+        // form; anything else (but line ends) ends the read at once.
+        const bus_sequences::Action read = bus_sequences::judgeReply(reply, {true, 1, false, 0});
+        FUZZ_CHECK(read.takeCodes == (!reply.isEmpty() && isConfigReply(reply)) && read.id <= 0xFF);
+        FUZZ_CHECK(read.takeCodes || (read.id == -1 && read.mark == bus_sequences::NoField
+                                      && read.stop == bus_sequences::Sequence::Scan));
 
         const ConfigReply config = parseConfigReply(reply);
         FUZZ_CHECK(config.address >= -0xF && config.address <= 0xFF);

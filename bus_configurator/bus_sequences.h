@@ -1,0 +1,112 @@
+#pragma once
+
+// The bus module configurator's three sequences as plain step functions: the
+// DCON read, the DCON write and the LSS write, each driven by its 1000 ms
+// timer and its step counter, and the judgement of each DCON reply. The
+// window reads its counter k, stores k + 1 and hands k to a step function,
+// which says what to do; the window only does it. No widgets, no timers.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace bus_sequences {
+
+enum class Sequence { None, Scan, Write, Lss };
+
+// The fields a sequence marks as read or confirmed, or clears again.
+enum Field : unsigned {
+    NoField = 0,
+    IdField = 0x1,       // the ID line
+    LinkField = 0x2,     // the link list, DCON or CANOpen
+    SpeedField = 0x4,    // the baud-rate list
+    ProtocolField = 0x8, // the module protocol list, Modbus or DCON
+};
+using Fields = unsigned;
+
+// A modal box with one OK button.
+struct Message {
+    enum Kind { None, Critical, Warning, Information };
+    Kind kind = None;
+    QString title;
+    QString text;
+    bool plain = false; // shown as typed, never read as markup
+};
+
+// When a sequence is stopped (its timer stopped, its counter back to 0):
+// at once, before any box, or only once the box was closed.
+enum class Stop { Now, AfterBox };
+
+// What to do, in this order: send the bytes, append the log line, run the
+// command line; set the values and marks, clear the marks; stop at once;
+// show the box; stop after it; forget the last reply; start a sequence.
+struct Action {
+    QByteArray send;         // bytes for the serial port
+    QString log;             // a line for the log pane
+    QStringList run;         // sudo's arguments, one LSS request
+    int id = -1;             // the module's address, shown in the ID line
+    int speedIndex = -1;     // baud-rate list index to select
+    int protocolIndex = -1;  // protocol list index to select
+    bool takeCodes = false;  // keep typeCode and formatCode for the next write
+    QByteArray typeCode;
+    QByteArray formatCode;
+    Fields mark = NoField;   // given the confirmation look
+    Fields clear = NoField;  // given the neutral look
+    Sequence stop = Sequence::None;
+    Stop when = Stop::Now;
+    Message box;
+    bool forgetReply = false; // the last reply is cleared
+    Sequence start = Sequence::None;
+    int startMs = 0;          // the interval the started sequence ticks at
+};
+
+// What the DCON sequences know of the link at a tick.
+struct DconLink {
+    bool open = false;      // the serial port is open
+    bool replied = false;   // a reply came since the last reply was forgotten
+    QByteArray address;     // the module's DCON address in the commands
+};
+
+// The write block of the form, as plain values.
+struct WriteForm {
+    QString id;             // the new address as typed
+    int speedIndex = -1;    // baud-rate list
+    int protocolIndex = -1; // protocol list
+    QByteArray typeCode;    // from the last configuration reply, if any
+    QByteArray formatCode;
+};
+
+// Which DCON sequence runs, and its counter, when a reply comes.
+struct Running {
+    bool scan = false;
+    int scanStep = 0;
+    bool write = false;
+    int writeStep = 0;
+};
+
+// "Сканировать": the read starts in the DCON mode, unless it runs already.
+Action scanPress(int linkMode, bool scanRunning, int tickMs);
+// "Запиcать параметры": the DCON write (not with a new address that does not
+// fit its command) or the LSS write, by the link mode.
+Action writePress(int linkMode, const QString &idText, int tickMs);
+
+// Step k of the DCON read: read the configuration, check that the module
+// answered, read the protocol, end.
+Action scanTick(int step, const DconLink &link);
+// Step k of the DCON write: set the configuration, check that the module
+// answered, set the protocol, end with the closing box.
+Action writeTick(int step, const DconLink &link, const WriteForm &form);
+// Step k of the LSS write: the four requests, then the closing box.
+Action lssTick(int step, const QString &idText, int canSpeedIndex);
+// A command line of the LSS write failed: the write ends there.
+Action lssFailed(const QStringList &arguments, const QString &error);
+
+// A complete DCON reply (line ends removed) by the sequence it arrives in.
+Action judgeReply(const QString &reply, const Running &running);
+
+// The box for a command line that failed, with its error output.
+Message commandFailed(const QStringList &sudoArguments, const QString &error);
+// The box for a typed new address that cannot be sent.
+Message badAddress(const QString &typed);
+
+} // namespace bus_sequences
