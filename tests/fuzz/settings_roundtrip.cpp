@@ -17,11 +17,15 @@ namespace {
 QTemporaryDir *dir = nullptr;
 int serial = 0;
 
-// Cuts the input into texts at NUL bytes; the last ones may be missing.
+// Cuts the input into texts at NUL bytes; the last ones may be missing. In a
+// text the byte 0xFE (never part of UTF-8) stands for a NUL character.
 struct Texts
 {
     QList<QByteArray> parts;
-    QString text(int i) const { return i < parts.size() ? QString::fromUtf8(parts.at(i)) : QString(); }
+    QString text(int i) const
+    {
+        return i < parts.size() ? QString::fromUtf8(QByteArray(parts.at(i)).replace('\xfe', '\0')) : QString();
+    }
     int number(int i) const { return i < parts.size() ? parts.at(i).size() % 20 : 0; }
 };
 
