@@ -24,7 +24,10 @@ struct Texts
     QList<QByteArray> parts;
     QString text(int i) const
     {
-        return i < parts.size() ? QString::fromUtf8(QByteArray(parts.at(i)).replace('\xfe', '\0')) : QString();
+        if (i >= parts.size())
+            return QString();
+        const QByteArray bytes = QByteArray(parts.at(i)).replace('\xfe', '\0');
+        return QString::fromUtf8(bytes.constData(), bytes.size()); // the QByteArray overload stops at a NUL
     }
     int number(int i) const { return i < parts.size() ? parts.at(i).size() % 20 : 0; }
 };
