@@ -1,5 +1,7 @@
 #include "gateway_protocol.h"
 
+#include <QStringList>
+
 namespace gateway {
 
 bool variantFromIndex(int index, Variant *variant)
@@ -36,7 +38,7 @@ const ScanRow kPortTcp{"PORT TCP", 9, 6, Field::PortTcp, ValueKind::FreeText};
 const ScanRow kParity{"parity", 7, 4, Field::Parity, ValueKind::Parity};
 const ScanRow kSpeed{"SPEED RS485", 12, 7, Field::Speed, ValueKind::Speed};
 const ScanRow kStopBits{"STOP BIT", 9, 3, Field::StopBits, ValueKind::StopBits};
-const ScanRow kResponseTimeout{"timeout response", 17, 4, Field::ResponseTimeout, ValueKind::FreeText};
+const ScanRow kResponseTimeout{"timeout response", 17, 5, Field::ResponseTimeout, ValueKind::FreeText};
 const ScanRow kServerIp{"IP SERVER TCP", 14, 16, Field::ServerIp, ValueKind::FreeText};
 const ScanRow kTcpTimeout{"TIMEOUT TCP", 12, 5, Field::TcpTimeout, ValueKind::FreeText};
 const ScanRow kRtuId{"rtu virtual id", 15, 3, Field::RtuId, ValueKind::FreeText};
@@ -192,6 +194,103 @@ int choiceIndex(ValueKind kind, Variant variant, const QString &value)
         break;
     }
     return -1;
+}
+
+namespace {
+
+bool allDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+bool isHexDigit(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+        || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+// Four decimal numbers 0 to 255 (one to three digits each) joined by dots.
+bool isDottedAddress(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts)
+        if (!allDigits(part) || part.size() > 3 || part.toInt() > 255)
+            return false;
+    return true;
+}
+
+bool isPortNumber(const QString &text)
+{
+    if (!allDigits(text) || text.size() > 5)
+        return false;
+    const int port = text.toInt();
+    return port >= 1 && port <= 65535;
+}
+
+// Six pairs of hex digits, all joined by ':' or all by '-'.
+bool isMacAddress(const QString &text)
+{
+    if (text.size() != 17)
+        return false;
+    const QChar separator = text.at(2);
+    if (separator != QLatin1Char(':') && separator != QLatin1Char('-'))
+        return false;
+    for (int i = 0; i < 17; ++i) {
+        const bool ok = i % 3 == 2 ? text.at(i) == separator : isHexDigit(text.at(i));
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// Printable characters only: no control characters, and no replacement
+// character, which stands for bytes that were no UTF-8 at all.
+bool isPrintableText(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (uint code : text.toUcs4())
+        if (!QChar::isPrint(code) || code == QChar::ReplacementCharacter)
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool inTextForm(Field field, const QString &value)
+{
+    switch (field) {
+    case Field::Ip:
+    case Field::Mask:
+    case Field::Gateway:
+    case Field::ServerIp:
+        return isDottedAddress(value);
+    case Field::PortTcp:
+        return isPortNumber(value);
+    case Field::TcpTimeout:
+    case Field::ResponseTimeout:
+    case Field::RtuId:
+        return allDigits(value);
+    case Field::TcpSlaveId:
+        return allDigits(value) || value == QLatin1String("off");
+    case Field::Mac:
+        return isMacAddress(value);
+    case Field::Version:
+        return isPrintableText(value);
+    case Field::Mode:
+    case Field::Parity:
+    case Field::Speed:
+    case Field::StopBits:
+        break;
+    }
+    return false;
 }
 
 QByteArray parityValue(int index, Variant variant)

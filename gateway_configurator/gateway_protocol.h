@@ -105,6 +105,15 @@ QString cutValue(const QString &reply, int skip, int longest);
 // the converter is expected to report (comparison is exact and case-sensitive).
 int choiceIndex(ValueKind kind, Variant variant, const QString &value);
 
+// Whether a value shown as text is in the form the converter reports for its
+// field: a dotted address (four numbers 0 to 255) for the addresses and the
+// mask, a number 1 to 65535 for the TCP port, digits for the time-outs and the
+// RTU address, digits or "off" for the TCP server address, six pairs of hex
+// digits joined by ':' or '-' for the MAC, printable text for the version.
+// An empty value is in no form. The list fields (parity, speed, stop bits,
+// mode) are judged by choiceIndex and are in no text form.
+bool inTextForm(Field field, const QString &value);
+
 // Write values of the lists, by entry index; entry 0 (and any unknown entry)
 // gives an empty value, so the prefix goes out alone.
 QByteArray parityValue(int index, Variant variant);

@@ -217,6 +217,31 @@ void MainWindow::clearFieldStyles(std::initializer_list<Field> fields)
         fieldWidget(field)->setStyleSheet(QString());
 }
 
+// The end of a scan takes away the marks of values read; a value that was not
+// recognised keeps its red mark until the next scan, write or file load.
+void MainWindow::paintUnlessRed(QWidget *widget, const char *style)
+{
+    if (widget->styleSheet() != QLatin1String(kRed))
+        paintField(widget, style);
+}
+
+void MainWindow::clearReadMarks(std::initializer_list<Field> fields)
+{
+    for (Field field : fields)
+        paintUnlessRed(fieldWidget(field), "");
+}
+
+void MainWindow::clearRedMarks()
+{
+    for (Field field : {Field::Mode, Field::Version, Field::Mac, Field::Ip, Field::Mask, Field::Gateway,
+                        Field::PortTcp, Field::Parity, Field::Speed, Field::StopBits, Field::ResponseTimeout,
+                        Field::ServerIp, Field::TcpTimeout, Field::RtuId, Field::TcpSlaveId}) {
+        QWidget *widget = fieldWidget(field);
+        if (widget->styleSheet() == QLatin1String(kRed))
+            widget->setStyleSheet(QString());
+    }
+}
+
 // --------------------------------------------------------------- serial link
 
 void MainWindow::checkCustomDevicePathPolicy()
@@ -398,6 +423,7 @@ void MainWindow::judgeReply()
             applyWriteReply(rows[(key - 1) / 2], false);
         }
     } else if (timer == scanTimer) {
+        commandAnswered = true;
         const auto &rows = gateway::scanRows(Variant::RtuTcp);
         if (key >= 1 && key <= int(rows.size())) {
             applyScanValue(rows[key - 1], Variant::RtuTcp);
@@ -412,6 +438,7 @@ void MainWindow::judgeReply()
             applyWriteReply(rows[(key - 1) / 2], true);
         }
     } else if (timer == universalScanTimer) {
+        commandAnswered = true;
         const auto &rows = gateway::scanRows(Variant::Universal);
         if (key >= 1 && key <= int(rows.size())) {
             applyScanValue(rows[key - 1], Variant::Universal);
@@ -429,11 +456,13 @@ void MainWindow::applyScanValue(const ScanRow &row, Variant variant)
 
     switch (row.kind) {
     case ValueKind::FreeText: {
+        // A value not in its field's form (noise, a reply cut short) is shown
+        // as it came, but not as read.
         auto *edit = static_cast<QLineEdit *>(widget);
         if (value.isEmpty()) {
             paintField(edit, kRed);
         } else {
-            paintField(edit, kGreen);
+            paintField(edit, gateway::inTextForm(row.field, value) ? kGreen : kRed);
             edit->setText(value);
         }
         break;
@@ -444,7 +473,7 @@ void MainWindow::applyScanValue(const ScanRow &row, Variant variant)
             paintField(edit, kLavender);
             break;
         }
-        paintField(edit, kGreen);
+        paintField(edit, gateway::inTextForm(row.field, value) ? kGreen : kRed);
         if (value == QLatin1String("off")) {
             edit->clear();
             edit->setEnabled(false);
@@ -521,6 +550,7 @@ void MainWindow::on_scan_parameters_clicked()
             }
             // The presence check of this scan must judge this scan's replies.
             lastReply.clear();
+            clearRedMarks();
             universalScanTimer->start(1000);
             for (QLineEdit *edit : {ui->lineEdit_ip, ui->lineEdit_mask, ui->lineEdit_gateway,
                                     ui->lineEdit_ipservertcp, ui->lineEdit_portTCP, ui->lineEdit_timeout,
@@ -544,6 +574,7 @@ void MainWindow::on_scan_parameters_clicked()
                 return;
             }
             lastReply.clear();
+            clearRedMarks();
             scanTimer->start(1000);
             for (QLineEdit *edit : {ui->lineEdit_ip, ui->lineEdit_mask, ui->lineEdit_gateway,
                                     ui->lineEdit_ipservertcp, ui->lineEdit_portTCP, ui->lineEdit_timeout,
@@ -592,10 +623,35 @@ void MainWindow::reportNoConverter(Variant variant)
 
 void MainWindow::abandonSilentScan(QTimer *timer, int &counter, Variant variant)
 {
-    // The box comes first; the scan keeps ticking until it is closed.
+    // Nothing received at the first check: the box comes first and the scan
+    // keeps ticking until it is closed (without a second box for the silence
+    // of the commands it sends meanwhile).
+    silenceReported = true;
     reportNoConverter(variant);
+    silenceReported = false;
     timer->stop();
     counter = 0;
+    closeport();
+    ui->connect->setText(tr(kConnectText));
+    ui->scan_parameters->setText(tr(kScanText));
+}
+
+// Whether the scan must end at this step because the command of the step
+// before got no reply at all. A reply that is judged counts whatever its
+// value; one of line ends only does not.
+bool MainWindow::scanFellSilent(int step) const
+{
+    return step >= 2 && !commandAnswered && !silenceReported;
+}
+
+void MainWindow::endSilentScan(QTimer *timer, int &counter, Variant variant)
+{
+    // A converter that stops answering half way: the same end as at the first
+    // check, but the scan stops before the box, so nothing more goes out to
+    // it while the box is open.
+    timer->stop();
+    counter = 0;
+    reportNoConverter(variant);
     closeport();
     ui->connect->setText(tr(kConnectText));
     ui->scan_parameters->setText(tr(kScanText));
@@ -613,13 +669,17 @@ void MainWindow::scanTick(Variant variant)
     const int endStep = int(rows.size());
     if (step > endStep)
         return;
+    if (scanFellSilent(step)) {
+        endSilentScan(scanTimer, scanStep, variant);
+        return;
+    }
 
     if (step == endStep) {
         scanTimer->stop();
         scanStep = 0;
         ui->scan_parameters->setText(tr(kScanText));
-        clearFieldStyles({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
-                          Field::PortTcp, Field::TcpTimeout, Field::Mac, Field::Gateway});
+        clearReadMarks({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
+                        Field::PortTcp, Field::TcpTimeout, Field::Mac, Field::Gateway});
         return;
     }
 
@@ -631,6 +691,7 @@ void MainWindow::scanTick(Variant variant)
             return;
         }
     }
+    commandAnswered = false;
     sendCommand(rows[step].command);
 }
 
@@ -641,22 +702,23 @@ void MainWindow::scan_pa_modbus_all()
     const int endStep = int(rows.size());
     if (step > endStep)
         return;
+    if (scanFellSilent(step)) {
+        endSilentScan(universalScanTimer, universalScanStep, Variant::Universal);
+        return;
+    }
 
     if (step == endStep) {
         universalScanTimer->stop();
         universalScanStep = 0;
         ui->scan_parameters->setText(tr(kScanText));
-        clearFieldStyles({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
-                          Field::PortTcp, Field::TcpTimeout});
-        paintField(ui->lineEdit_MAC, kLavender);
-        clearFieldStyles({Field::Gateway, Field::Mode});
-        paintField(ui->lineEdit_version, kLavender);
-        clearFieldStyles({Field::RtuId});
-        if (ui->checkBox->isChecked())
-            paintField(ui->lineEdit_tcp_id, kLavender);
-        else
-            ui->lineEdit_tcp_id->setStyleSheet(QString());
-        clearFieldStyles({Field::ResponseTimeout});
+        clearReadMarks({Field::Ip, Field::ServerIp, Field::Parity, Field::StopBits, Field::Speed, Field::Mask,
+                        Field::PortTcp, Field::TcpTimeout});
+        paintUnlessRed(ui->lineEdit_MAC, kLavender);
+        clearReadMarks({Field::Gateway, Field::Mode});
+        paintUnlessRed(ui->lineEdit_version, kLavender);
+        clearReadMarks({Field::RtuId});
+        paintUnlessRed(ui->lineEdit_tcp_id, ui->checkBox->isChecked() ? kLavender : "");
+        clearReadMarks({Field::ResponseTimeout});
         return;
     }
 
@@ -664,6 +726,7 @@ void MainWindow::scan_pa_modbus_all()
         abandonSilentScan(universalScanTimer, universalScanStep, Variant::Universal);
         return;
     }
+    commandAnswered = false;
     sendCommand(rows[step].command);
 }
 
@@ -685,6 +748,7 @@ void MainWindow::on_applyButton_clicked()
             }
             // Each write's presence check judges that write's own replies.
             writeConfirmed = false;
+            clearRedMarks();
             writeTimer->start(1000);
             clearFieldStyles({Field::Ip, Field::Mask, Field::Gateway, Field::Speed, Field::ServerIp,
                               Field::StopBits, Field::Parity, Field::PortTcp, Field::TcpTimeout, Field::Mac});
@@ -695,6 +759,7 @@ void MainWindow::on_applyButton_clicked()
             } else {
                 universalWriteStep = 0;
                 writeConfirmed = false;
+                clearRedMarks();
                 universalWriteTimer->start(1000);
             }
         }
@@ -842,7 +907,8 @@ void MainWindow::Reset_Default()
     box.setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
     box.setText(tr("Вы действительно хотите cбросить к заводским настройкам?"));
     QAbstractButton *yes = box.addButton(tr("Да"), QMessageBox::YesRole);
-    box.addButton(tr("Нет"), QMessageBox::NoRole);
+    // Enter must not reset the converter: "Нет" is the default.
+    box.setDefaultButton(box.addButton(tr("Нет"), QMessageBox::NoRole));
     box.exec();
     if (box.clickedButton() == yes) {
         sendCommand(gateway::factoryResetCommand());
@@ -927,6 +993,7 @@ bool MainWindow::loadSettingsIntoForm(const QString &fileName, bool verbose)
         return false;
     }
 
+    clearRedMarks();
     // The converter type first: it switches the view before the fields fill.
     ui->conbox0->setCurrentText(file->modul_name);
     qDebug() << file->modul_name << "modul_name";

@@ -68,9 +68,14 @@ private:
     void applyWriteReply(const gateway::WriteRow &row, bool universal);
     void reportNoConverter(gateway::Variant variant);
     void abandonSilentScan(QTimer *timer, int &counter, gateway::Variant variant);
+    bool scanFellSilent(int step) const;
+    void endSilentScan(QTimer *timer, int &counter, gateway::Variant variant);
     void abandonSilentWrite(QTimer *timer, int &counter, gateway::Variant variant);
     void judgeReply();
     void clearFieldStyles(std::initializer_list<gateway::Field> fields);
+    void paintUnlessRed(QWidget *widget, const char *style);
+    void clearReadMarks(std::initializer_list<gateway::Field> fields);
+    void clearRedMarks();
     bool loadSettingsIntoForm(const QString &fileName, bool verbose);
 
 
@@ -95,6 +100,8 @@ private:
     QTimer *replyQuietTimer = nullptr;
     QTimer *replyTimer = nullptr;
     int replyStep = 0;
-    // Whether the last write command sent got any reply.
+    // Whether the last command of a scan or write got any reply.
     bool commandAnswered = true;
+    // The box of a scan that found nothing received at its first check is open.
+    bool silenceReported = false;
 };

@@ -148,9 +148,13 @@ QStringList iniValueElements(const QByteArray &data, int from, int to)
 }
 
 // Whether QSettings would take this text for a serialized value rather than
-// plain text: a leading '@' that is not the escaped "@@".
+// plain text: a leading '@' that is not the escaped "@@". "@String(...)" is
+// plain text too: QSettings writes a text that holds a NUL character that way
+// and reads it back as the text between the parentheses.
 bool looksSerialized(const QString &element)
 {
+    if (element.startsWith(QLatin1String("@String(")) && element.endsWith(QLatin1Char(')')))
+        return false;
     return element.startsWith(QLatin1Char('@')) && !element.startsWith(QLatin1String("@@"));
 }
 

@@ -126,6 +126,9 @@ void GatewayFileMenuTest::loadSwitchesViewThenFillsEveryField()
     Ui_MainWindow *ui = Probe::ui(w);
     ui->lineEdit_ip->setText("before");
     ui->checkBox->click(); // ticked before; the file's number unticks it
+    // Marks of values a scan did not recognise go with the load.
+    ui->lineEdit_rtu_virtual_id->setStyleSheet(kRed);
+    ui->comboBox_speed->setStyleSheet(kRed);
 
     // When the variant changes, the fields must not have been filled yet.
     QString ipWhenViewSwitched;
@@ -158,6 +161,8 @@ void GatewayFileMenuTest::loadSwitchesViewThenFillsEveryField()
     QCOMPARE(ui->lineEdit_tcp_id->styleSheet(), QString());
     QCOMPARE(ui->lineEdit_version->styleSheet(), kLavender);
     QCOMPARE(ui->lineEdit_MAC->styleSheet(), QStringLiteral("background-color: #f5edff;"));
+    QCOMPARE(ui->lineEdit_rtu_virtual_id->styleSheet(), QString());
+    QCOMPARE(ui->comboBox_speed->styleSheet(), QString());
 
     QCOMPARE(Probe::settingsFileName(w), path);
     QCOMPARE(menuAction(w, "action")->text(), QStringLiteral("Текущий файл (") + path + ")");

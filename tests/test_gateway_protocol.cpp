@@ -9,6 +9,7 @@
 using namespace gateway;
 
 Q_DECLARE_METATYPE(gateway::Variant)
+Q_DECLARE_METATYPE(gateway::Field)
 
 class GatewayProtocolTest : public QObject
 {
@@ -26,6 +27,8 @@ private slots:
     void valueCutting();
     void choiceValues_data();
     void choiceValues();
+    void textForms_data();
+    void textForms();
     void writeValueEncodings();
     void arbitraryLineNoise();
 };
@@ -47,7 +50,7 @@ QList<ExpectedRead> expectedScan(Variant v)
         return common + QList<ExpectedRead>{{"IP SERVER TCP", 14, 16, Field::ServerIp},
                                             {"TIMEOUT TCP", 12, 5, Field::TcpTimeout}};
     return QList<ExpectedRead>{{"MODE TCP", 9, 6, Field::Mode}, {"version", 8, 10, Field::Version}} + common
-           + QList<ExpectedRead>{{"timeout response", 17, 4, Field::ResponseTimeout},
+           + QList<ExpectedRead>{{"timeout response", 17, 5, Field::ResponseTimeout},
                                  {"IP SERVER TCP", 14, 16, Field::ServerIp},
                                  {"TIMEOUT TCP", 12, 5, Field::TcpTimeout},
                                  {"rtu virtual id", 15, 3, Field::RtuId},
@@ -190,6 +193,7 @@ void GatewayProtocolTest::valueCutting_data()
     QTest::newRow("mac, 18") << "MAC 00:11:22:33:44:55:66" << 4 << 18 << "00:11:22:33:44:55:";
     QTest::newRow("empty reply") << "" << 3 << 15 << "";
     QTest::newRow("separator not checked") << "ip=10.0.0.1" << 3 << 15 << "10.0.0.1";
+    QTest::newRow("response time-out, five digits") << "timeout response:60000" << 17 << 5 << "60000";
 }
 
 void GatewayProtocolTest::valueCutting()
@@ -256,6 +260,71 @@ void GatewayProtocolTest::choiceValues()
     QFETCH(QString, value);
     QFETCH(int, entry);
     QCOMPARE(choiceIndex(ValueKind(kind), variant, value), entry);
+}
+
+// Which read-back texts are taken as read: good and bad rows for every form.
+void GatewayProtocolTest::textForms_data()
+{
+    QTest::addColumn<Field>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("inForm");
+    for (Field f : {Field::Ip, Field::Mask, Field::Gateway, Field::ServerIp}) {
+        const QByteArray n = QByteArray::number(int(f)) + " address ";
+        QTest::newRow(n + "typical") << f << "192.168.0.10" << true;
+        QTest::newRow(n + "all 255") << f << "255.255.255.255" << true;
+        QTest::newRow(n + "cut at a NUL") << f << "255." << false;
+        QTest::newRow(n + "tail of a split reply") << f << "55.0" << false;
+        QTest::newRow(n + "three numbers") << f << "10.0.0" << false;
+        QTest::newRow(n + "256") << f << "10.0.0.256" << false;
+        QTest::newRow(n + "four digits") << f << "10.0.0.0001" << false;
+        QTest::newRow(n + "blank") << f << "10.0.0.1 " << false;
+        QTest::newRow(n + "garbage") << f << "\u00ff?ok:" << false;
+        QTest::newRow(n + "empty") << f << "" << false;
+    }
+    QTest::newRow("port 502") << Field::PortTcp << "502" << true;
+    QTest::newRow("port 1") << Field::PortTcp << "1" << true;
+    QTest::newRow("port 65535") << Field::PortTcp << "65535" << true;
+    QTest::newRow("port 0") << Field::PortTcp << "0" << false;
+    QTest::newRow("port 65536") << Field::PortTcp << "65536" << false;
+    QTest::newRow("port six digits") << Field::PortTcp << "100000" << false;
+    QTest::newRow("port with letter") << Field::PortTcp << "50a" << false;
+    QTest::newRow("port empty") << Field::PortTcp << "" << false;
+    for (Field f : {Field::TcpTimeout, Field::ResponseTimeout, Field::RtuId}) {
+        const QByteArray n = QByteArray::number(int(f)) + " digits ";
+        QTest::newRow(n + "one") << f << "5" << true;
+        QTest::newRow(n + "five") << f << "60000" << true;
+        QTest::newRow(n + "letter") << f << "1x" << false;
+        QTest::newRow(n + "blank") << f << " 180" << false;
+        QTest::newRow(n + "empty") << f << "" << false;
+    }
+    QTest::newRow("slave id number") << Field::TcpSlaveId << "255" << true;
+    QTest::newRow("slave id off") << Field::TcpSlaveId << "off" << true;
+    QTest::newRow("slave id OFF") << Field::TcpSlaveId << "OFF" << false;
+    QTest::newRow("slave id noise") << Field::TcpSlaveId << "1?" << false;
+    QTest::newRow("slave id empty") << Field::TcpSlaveId << "" << false;
+    QTest::newRow("mac colons") << Field::Mac << "02:00:4C:0a:21:7E" << true;
+    QTest::newRow("mac dashes") << Field::Mac << "02-00-4C-0A-21-7E" << true;
+    QTest::newRow("mac mixed separators") << Field::Mac << "02:00-4C:0A:21:7E" << false;
+    QTest::newRow("mac five groups") << Field::Mac << "02:00:4C:0A:21" << false;
+    QTest::newRow("mac not hex") << Field::Mac << "02:00:4G:0A:21:7E" << false;
+    QTest::newRow("mac dots") << Field::Mac << "02.00.4C.0A.21.7E" << false;
+    QTest::newRow("mac garbage") << Field::Mac << "?ok OK?0123456789" << false;
+    QTest::newRow("mac empty") << Field::Mac << "" << false;
+    QTest::newRow("version") << Field::Version << "v2.1 beta" << true;
+    QTest::newRow("version Cyrillic") << Field::Version << "верс. 3" << true;
+    QTest::newRow("version control character") << Field::Version << "1.0\x01" << false;
+    QTest::newRow("version undecodable bytes") << Field::Version << QString::fromUtf8("1.\xff") << false;
+    QTest::newRow("version empty") << Field::Version << "" << false;
+    for (Field f : {Field::Mode, Field::Parity, Field::Speed, Field::StopBits})
+        QTest::newRow(QByteArray::number(int(f)) + " list field") << f << "1" << false;
+}
+
+void GatewayProtocolTest::textForms()
+{
+    QFETCH(Field, field);
+    QFETCH(QString, value);
+    QFETCH(bool, inForm);
+    QCOMPARE(inTextForm(field, value), inForm);
 }
 
 void GatewayProtocolTest::writeValueEncodings()

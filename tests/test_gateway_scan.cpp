@@ -70,7 +70,7 @@ void GatewayScanTest::fullScan()
     if (universal) {
         sim.setValue("MODE TCP", "client");
         sim.setValue("version", "v2.1");
-        sim.setValue("timeout response", "500");
+        sim.setValue("timeout response", "60000"); // the longest the converter takes
         sim.setValue("rtu virtual id", "17");
         sim.setValue("tcp slave id", "off");
     }
@@ -134,7 +134,7 @@ void GatewayScanTest::fullScan()
     if (universal) {
         QCOMPARE(ui->comboBox_mode->currentIndex(), 2);
         QCOMPARE(ui->lineEdit_version->text(), QStringLiteral("v2.1"));
-        QCOMPARE(ui->lineEdit_timewait->text(), QStringLiteral("500"));
+        QCOMPARE(ui->lineEdit_timewait->text(), QStringLiteral("60000"));
         QCOMPARE(ui->lineEdit_rtu_virtual_id->text(), QStringLiteral("17"));
         // "off": the box is ticked, the address field empty and switched off.
         QVERIFY(ui->checkBox->isChecked());
@@ -179,6 +179,7 @@ void GatewayScanTest::universalServerAddressAndCase()
     Ui_MainWindow *ui = bench.ui;
     bench.sim.setValue("MODE TCP", "Server"); // comparisons are case-sensitive
     bench.sim.setValue("tcp slave id", "12");
+    bench.sim.setValue("rtu virtual id", "1x"); // not digits: shown, but not as read
     ui->checkBox->click();
     QVERIFY(ui->checkBox->isChecked());
     QVERIFY(bench.connectPort());
@@ -192,9 +193,20 @@ void GatewayScanTest::universalServerAddressAndCase()
     QVERIFY(ui->lineEdit_tcp_id->isEnabled());
     QVERIFY(!ui->checkBox->isChecked());
 
+    QCOMPARE(ui->lineEdit_rtu_virtual_id->text(), QStringLiteral("1x"));
+    QCOMPARE(ui->lineEdit_rtu_virtual_id->styleSheet(), kRed);
+
+    // The end of the scan takes the green marks away; the red ones stay
+    // until the next scan starts.
     QTRY_COMPARE_WITH_TIMEOUT(ui->scan_parameters->text(), kScan, 3000);
     QCOMPARE(ui->lineEdit_tcp_id->styleSheet(), QString()); // box not ticked: neutral
+    QCOMPARE(ui->lineEdit_ip->styleSheet(), QString());
+    QCOMPARE(ui->comboBox_mode->styleSheet(), kRed);
+    QCOMPARE(ui->lineEdit_rtu_virtual_id->styleSheet(), kRed);
+    ui->scan_parameters->click();
     QCOMPARE(ui->comboBox_mode->styleSheet(), QString());
+    QCOMPARE(ui->lineEdit_rtu_virtual_id->styleSheet(), QString());
+    ui->scan_parameters->click();
 }
 
 QTEST_MAIN(GatewayScanTest)

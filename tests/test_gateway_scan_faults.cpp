@@ -14,6 +14,8 @@ private slots:
     void silentConverter_data();
     void silentConverter();
     void converterFallsSilentAfterEarlierExchange();
+    void fallsSilentMidScan_data();
+    void fallsSilentMidScan();
     void onlyLineEnds();
     void replySplitOverTwoReads();
     void replyWhileIdleIsIgnored();
@@ -82,6 +84,46 @@ void GatewayScanFaultsTest::converterFallsSilentAfterEarlierExchange()
     QCOMPARE(bench.boxes.last().text, QStringLiteral("нет соединения с модулем Modbus TCP-RTU"));
     QTRY_VERIFY(!Probe::serial(*bench.window).isOpen());
     QCOMPARE(ui->connect->text(), kConnect);
+}
+
+void GatewayScanFaultsTest::fallsSilentMidScan_data()
+{
+    QTest::addColumn<ConverterSim::Variant>("variant");
+    QTest::addColumn<QByteArray>("unanswered");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("TCP-RTU") << ConverterSim::TcpRtu << QByteArray("MASK") << QStringList{"MAC", "ip", "MASK"}
+                             << "нет соединения с модулем Modbus TCP-RTU";
+    QTest::newRow("universal") << ConverterSim::Universal << QByteArray("MAC")
+                               << QStringList{"MODE TCP", "version", "MAC"}
+                               << "нет соединения с модулем Modbus universal";
+}
+
+// A converter that answered the first commands and then stops answering ends
+// the scan at the next step, the way the first check does: box, port closed.
+// A reply that is judged counts whatever it says (the version row here).
+void GatewayScanFaultsTest::fallsSilentMidScan()
+{
+    QFETCH(ConverterSim::Variant, variant);
+    QFETCH(QByteArray, unanswered);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, text);
+    GatewayBench bench(variant);
+    bench.sim.setValue("version", QStringLiteral("\x01"));
+    bench.sim.rejectCommand(unanswered, QByteArray()); // no answer at all
+    QVERIFY(bench.connectPort());
+    bench.ui->scan_parameters->click();
+
+    QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 7000);
+    QCOMPARE(bench.boxes.last().icon, QMessageBox::Critical);
+    QCOMPARE(bench.boxes.last().title, QStringLiteral("Ошибка соединения"));
+    QCOMPARE(bench.boxes.last().text, text);
+    QTRY_VERIFY(!Probe::serial(*bench.window).isOpen());
+    QVERIFY(!Probe::anyTimerActive(*bench.window));
+    QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
+    QCOMPARE(bench.ui->connect->text(), kConnect);
+    QCOMPARE(bench.ui->scan_parameters->text(), kScan);
+    QCOMPARE(bench.sim.commands(), sent); // nothing more went out
 }
 
 void GatewayScanFaultsTest::onlyLineEnds()

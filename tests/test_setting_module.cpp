@@ -132,6 +132,9 @@ void TestSettingModule::roundTrip_data()
     QTest::newRow("universal, off") << "Modbus universal " << "off" << 4;
     QTest::newRow("tcp-rtu, 17") << "Modbus TCP-RTU " << "17" << 10;
     QTest::newRow("rtu-tcp, empty") << "Modbus RTU-TCP" << "" << 0;
+    // QSettings writes a text with a NUL character as "@String(...)".
+    QTest::newRow("NUL and control characters")
+        << "Modbus universal " << QString(QStringLiteral("1") + QChar(0) + QStringLiteral("7\x01\x1f")) << 4;
 }
 
 void TestSettingModule::roundTrip()
@@ -339,6 +342,7 @@ void TestSettingModule::serializedValuesAreRefused_data()
     QTest::newRow("escaped at sign") << QByteArray("IP_ADRESS=@@Size(1 2)\n") << false;
     QTest::newRow("at sign inside") << QByteArray("IP_ADRESS=a@b, c@Size(1 2)\n") << false;
     QTest::newRow("escaped comma") << QByteArray("IP_ADRESS=a\\, @Size(1 2)\n") << false;
+    QTest::newRow("text with a NUL") << QByteArray("IP_ADRESS=@String(1\\0\\x32)\n") << false;
     QTest::newRow("comment line") << QByteArray("; x=@Size(1 2)\nIP_ADRESS=1\n") << false;
     QTest::newRow("comment after value") << QByteArray("IP_ADRESS=1 ;=@Size(1 2)\n") << false;
 }

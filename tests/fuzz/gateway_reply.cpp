@@ -30,6 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(reply.mid(row.skip).startsWith(value));
             const int index = choiceIndex(row.kind, variant, value);
             FUZZ_CHECK(index >= -1 && index <= 16);
+            // A value taken as read is never empty and holds no control character.
+            if (inTextForm(row.field, value)) {
+                FUZZ_CHECK(!value.isEmpty());
+                for (QChar c : value)
+                    FUZZ_CHECK(c.category() != QChar::Other_Control);
+            }
         }
         for (const WriteRow &row : writeRows(variant)) {
             const Verdict verdict = judgeWriteReply(row, variant, reply);

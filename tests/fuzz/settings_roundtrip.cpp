@@ -17,11 +17,18 @@ namespace {
 QTemporaryDir *dir = nullptr;
 int serial = 0;
 
-// Cuts the input into texts at NUL bytes; the last ones may be missing.
+// Cuts the input into texts at NUL bytes; the last ones may be missing. In a
+// text the byte 0xFE (never part of UTF-8) stands for a NUL character.
 struct Texts
 {
     QList<QByteArray> parts;
-    QString text(int i) const { return i < parts.size() ? QString::fromUtf8(parts.at(i)) : QString(); }
+    QString text(int i) const
+    {
+        if (i >= parts.size())
+            return QString();
+        const QByteArray bytes = QByteArray(parts.at(i)).replace('\xfe', '\0');
+        return QString::fromUtf8(bytes.constData(), bytes.size()); // the QByteArray overload stops at a NUL
+    }
     int number(int i) const { return i < parts.size() ? parts.at(i).size() % 20 : 0; }
 };
 
