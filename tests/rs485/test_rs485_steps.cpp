@@ -186,30 +186,23 @@ void Rs485StepsTest::afterTimeOut()
 
 void Rs485StepsTest::searchTick_data()
 {
-    QTest::addColumn<int>("ticks");
+    QTest::addColumn<int>("ticks"); // counted before this tick
     QTest::addColumn<Lamp>("shown");
     QTest::addColumn<QStringList>("known");
     QTest::addColumn<QStringList>("current");
-    QTest::addColumn<int>("nextTicks");
-    QTest::addColumn<Lamp>("lamp");
-    QTest::addColumn<bool>("giveUp");
-    QTest::addColumn<bool>("changed");
-    QTest::addColumn<QStringList>("found");
-    const QStringList none, a{"ttyUSB0"}, ab{"ttyUSB0", "ttyUSB1"};
-    QTest::newRow("blink to gray2") << 0 << Lamp::Gray << a << a << 1 << Lamp::Gray2 << false << false << none;
-    QTest::newRow("blink to gray") << 1 << Lamp::Gray2 << a << a << 2 << Lamp::Gray << false << false << none;
-    QTest::newRow("tick 1200 goes on") << 1199 << Lamp::Gray << none << none << 1200 << Lamp::Gray2 << false << false
-                                       << none;
-    QTest::newRow("tick 1201 gives up") << 1200 << Lamp::Gray2 << none << none << 1201 << Lamp::Red << true << false
-                                        << none;
-    QTest::newRow("plugged in") << 5 << Lamp::Gray << none << a << 6 << Lamp::Gray2 << false << true << a;
-    QTest::newRow("two at once") << 5 << Lamp::Gray << none << ab << 6 << Lamp::Gray2 << false << true << ab;
-    QTest::newRow("one of two new") << 5 << Lamp::Gray << QStringList{"ttyUSB1"} << ab << 6 << Lamp::Gray2 << false
-                                    << true << a;
-    QTest::newRow("one out, one in") << 5 << Lamp::Gray << a << QStringList{"ttyUSB1"} << 6 << Lamp::Gray2 << false
-                                     << false << none;
-    QTest::newRow("pulled out") << 5 << Lamp::Gray << ab << a << 6 << Lamp::Gray2 << false << true << none;
-    QTest::newRow("last tick finds") << 1200 << Lamp::Gray << none << a << 1201 << Lamp::Red << true << true << a;
+    QTest::addColumn<QString>("does");
+    const QStringList none, a{"ttyUSB0"}, b{"ttyUSB1"}, ab{"ttyUSB0", "ttyUSB1"};
+    QTest::newRow("blink to gray2") << 0 << Lamp::Gray << a << a << "1, Gray2";
+    QTest::newRow("blink to gray") << 1 << Lamp::Gray2 << a << a << "2, Gray";
+    QTest::newRow("tick 1200 goes on") << 1199 << Lamp::Gray << none << none << "1200, Gray2";
+    QTest::newRow("tick 1201 gives up") << 1200 << Lamp::Gray2 << none << none << "1201, Red, give up";
+    QTest::newRow("plugged in") << 5 << Lamp::Gray << none << a << "6, Gray2, ports, take ttyUSB0 read 2999";
+    QTest::newRow("two at once") << 5 << Lamp::Gray << none << ab << "6, Gray2, ports, take ttyUSB0 ttyUSB1 read 2999";
+    QTest::newRow("one of two new") << 5 << Lamp::Gray << b << ab << "6, Gray2, ports, take ttyUSB0 read 2999";
+    QTest::newRow("one out, one in") << 5 << Lamp::Gray << a << b << "6, Gray2";
+    QTest::newRow("pulled out") << 5 << Lamp::Gray << ab << a << "6, Gray2, ports";
+    QTest::newRow("last tick finds") << 1200 << Lamp::Gray << none << a
+                                     << "1201, Red, give up, ports, take ttyUSB0 read 2999";
 }
 
 void Rs485StepsTest::searchTick()
@@ -218,14 +211,17 @@ void Rs485StepsTest::searchTick()
     QFETCH(Lamp, shown);
     QFETCH(QStringList, known);
     QFETCH(QStringList, current);
+    QFETCH(QString, does);
+    const char *const lamps[] = {"Gray", "Gray2", "Green", "Red"};
     const SearchStep step = rs485::searchTick(ticks, shown, known, current, oddPacing());
-    QTEST(step.ticks, "nextTicks");
-    QTEST(step.lamp, "lamp");
-    QTEST(step.giveUp, "giveUp");
-    QTEST(step.portsChanged, "changed");
-    QTEST(step.found, "found");
+    QStringList out{QString::number(step.ticks), lamps[int(step.lamp)]};
+    if (step.giveUp)
+        out << "give up";
+    if (step.portsChanged)
+        out << "ports";
     if (!step.found.isEmpty())
-        QCOMPARE(step.readDelayMs, 2999);
+        out << "take " + step.found.join(' ') + QStringLiteral(" read %1").arg(step.readDelayMs);
+    QCOMPARE(out.join(", "), does);
 
     // The limit is the pacing's.
     Pacing shortSearch;
