@@ -69,32 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(answer == (kind == e.kind ? e.answer : Answer::Unexpected));
     }
 
-    // What any reply does to the sequences: only a confirmation of a write
-    // command moves the write on, only the read's own answers move the read
-    // on, each after its pause; whatever else is stops them with a box.
-    rs485::Pacing pacing;
-    pacing.afterTextMs = 301;
-    pacing.afterReportMs = 503;
-    pacing.afterTakenMs = 1511;
-    const char *const commands[] = {"-h", "-baudrate", "-stop bits", "-parity", "-baudrate:9600", "-parity:", "-st"};
-    for (const char *command : commands) {
-        for (int writeStep = 0; writeStep <= 4; ++writeStep) {
-            const ReplyStep step = afterReply(QLatin1String(command), bytes, writeStep, pacing);
-            const Answer answer = judge(QLatin1String(command), bytes);
-            FUZZ_CHECK(step.restart != Timer::Write || answer == Answer::Taken);
-            FUZZ_CHECK(step.restart != Timer::Read || answer == Answer::Text || answer == Answer::BaudRate
-                       || answer == Answer::StopBits || answer == Answer::Parity);
-            FUZZ_CHECK(step.intervalMs
-                       == (step.restart == Timer::None ? 0
-                           : step.restart == Timer::Write ? 1511
-                           : answer == Answer::Text ? 301 : 503));
-            FUZZ_CHECK((answer == Answer::Unexpected) == (step.box == Box::UnexpectedReply));
-            FUZZ_CHECK(step.stopSequences == (step.box == Box::UnexpectedReply));
-            FUZZ_CHECK(step.closeLink == (answer == Answer::Working));
-            if (step.box == Box::UnexpectedReply)
-                FUZZ_CHECK(step.excerpt == replyExcerpt(reply));
-            FUZZ_CHECK(step.index >= -1 && (step.index == -1 || step.look != Look::Red || answer == Answer::Refused));
-        }
+    // What a reply does to the sequences: only a confirmation of a write
+    // command moves the write on; whatever is unexpected stops them with a box.
+    for (const char *command : {"-h", "-baudrate", "-parity", "-baudrate:9600", "-st"}) {
+        const ReplyStep step = afterReply(QLatin1String(command), bytes, 1, Pacing());
+        const Answer answer = judge(QLatin1String(command), bytes);
+        FUZZ_CHECK((step.restart == Timer::Write) == (answer == Answer::Taken));
+        FUZZ_CHECK(step.stopSequences == (answer == Answer::Unexpected));
+        FUZZ_CHECK((step.box == Box::UnexpectedReply) == (answer == Answer::Unexpected));
     }
 
     // What a box shows: the reply's start, no line ends, 64 characters at most.

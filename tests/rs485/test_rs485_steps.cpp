@@ -75,17 +75,15 @@ private slots:
     void searchTick();
 };
 
+// The module's own pace: start, after "-h", after a report, after a
+// confirmation, the reply time-out, the search tick, its limit (ticks), and
+// from a found module to its read.
 void Rs485StepsTest::pacing()
 {
     const Pacing p;
-    QCOMPARE(p.startMs, 100);
-    QCOMPARE(p.afterTextMs, 300);
-    QCOMPARE(p.afterReportMs, 500);
-    QCOMPARE(p.afterTakenMs, 1500);
-    QCOMPARE(p.replyTimeoutMs, 3000);
-    QCOMPARE(p.findTickMs, 100);
-    QCOMPARE(p.findGiveUpTicks, 1200);
-    QCOMPARE(p.foundReadMs, 3000);
+    QCOMPARE((QList<int>{p.startMs, p.afterTextMs, p.afterReportMs, p.afterTakenMs, p.replyTimeoutMs, p.findTickMs,
+                         p.findGiveUpTicks, p.foundReadMs}),
+             (QList<int>{100, 300, 500, 1500, 3000, 100, 1200, 3000}));
 }
 
 void Rs485StepsTest::readTick_data()
