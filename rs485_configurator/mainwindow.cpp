@@ -28,10 +28,20 @@ namespace {
 const char kConnectText[] = "Соединиться";
 const char kDisconnectText[] = "Отключиться";
 
-const int kReplyTimeoutMs = 3000;
-const int kReplyQuietMs = 50;
-const int kFindTickMs = 100;
-const int kFindGiveUpTicks = 1200;
+// The module's pace: the pauses of the read and write sequences, the reply
+// time-out, and the search's tick and limit.
+constexpr rs485::Pacing kPacing{};
+
+const QString &lampLook(rs485::Lamp lamp)
+{
+    switch (lamp) {
+    case rs485::Lamp::Gray2: return gray2SS;
+    case rs485::Lamp::Green: return greenSS;
+    case rs485::Lamp::Red: return redSS;
+    case rs485::Lamp::Gray: break;
+    }
+    return graySS;
+}
 
 } // namespace
 
@@ -55,10 +65,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(writeTimer, &QTimer::timeout, this, &MainWindow::onTimerWriteST5);
     replyTimer = new QTimer(this);
     connect(replyTimer, &QTimer::timeout, this, &MainWindow::onTimerTimeOut);
-    replyQuietTimer = new QTimer(this);
-    replyQuietTimer->setSingleShot(true);
-    replyQuietTimer->setInterval(kReplyQuietMs);
-    connect(replyQuietTimer, &QTimer::timeout, this, &MainWindow::onReplyComplete);
+    collector = new serial_link::QuietCollector(this);
+    connect(collector, &serial_link::QuietCollector::complete, this, &MainWindow::onReplyComplete);
 
     ui->cbPorts->addItems(ports);
 }
@@ -119,17 +127,13 @@ void MainWindow::openSerialPort()
     dropPort();
     awaitingReply = false;
     rxBuffer.clear();
-    replyQuietTimer->stop();
+    collector->clear();
     serial = new QSerialPort(this);
     connect(serial, &QSerialPort::readyRead, this, &MainWindow::onReadyRead);
     connect(serial, &QSerialPort::errorOccurred, this, &MainWindow::handleError);
 
     serial->setPortName(ui->cbPorts->currentText());
-    serial->setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
-    serial->setDataBits(QSerialPort::Data8);
-    serial->setParity(QSerialPort::NoParity);
-    serial->setStopBits(QSerialPort::OneStop);
-    serial->setFlowControl(QSerialPort::NoFlowControl);
+    serial_link::applyLineSettings(*serial);
     ui->BT_Open_Connect->setEnabled(true);
     serial->open(QIODevice::ReadWrite); // a failure arrives at handleError
 }
@@ -139,21 +143,20 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError)
         return; // reported on every successful open
     qDebug() << "serial port error" << error;
+    // The port of a pulled-out adapter is closed first, so that it reports
+    // its loss once.
+    const bool lost = serial && serial_link::closeOnLoss(*serial, error);
     // A port that failed to open says why in more errors than the listed
     // ones (an empty name gives UnknownError); every such failure is reported.
-    const bool openFailed = serial && !serial->isOpen() && error != QSerialPort::NotOpenError;
-    // A port whose adapter was pulled out can go on reporting the error until
-    // it is closed.
-    if (error == QSerialPort::ResourceError && serial && serial->isOpen())
-        serial->close();
+    const bool openFailed = !lost && serial && !serial->isOpen() && error != QSerialPort::NotOpenError;
     // Nothing can go on over a dead link, nor be waited for from it; stopped
     // before the box, whose event loop would run them against the dead port.
     readTimer->stop();
     findTimer->stop();
     writeTimer->stop();
     replyTimer->stop();
-    replyQuietTimer->stop();
-    if (openFailed || error == QSerialPort::DeviceNotFoundError || error == QSerialPort::OpenError
+    collector->clear();
+    if (lost || openFailed || error == QSerialPort::DeviceNotFoundError || error == QSerialPort::OpenError
         || error == QSerialPort::ResourceError)
         QMessageBox::critical(this, tr("Critical Error"), tr("Ошибка соединения"), QMessageBox::Ok);
     ui->BT_Open_Connect->setText(tr(kConnectText));
@@ -172,42 +175,32 @@ void MainWindow::sendCommand(QString com, bool crl)
     if (serial && serial->isOpen())
         serial->write(bytes);
     rxBuffer.clear();
-    replyQuietTimer->stop();
-    replyTimer->start(kReplyTimeoutMs);
+    collector->clear();
+    replyTimer->start(kPacing.replyTimeoutMs);
 }
 
+// Every read goes to the collector; a reply nobody asked for is kept when
+// complete, not decoded.
 void MainWindow::onReadyRead()
 {
-    const QByteArray bytes = serial->readAll();
-    if (!awaitingReply) {
-        rxBuffer.clear(); // nothing was asked: kept, not decoded
-        rs485::collectReply(rxBuffer, bytes);
-        return;
-    }
-    // A line that never falls quiet is not waited for: past the bound the
-    // reply is judged at once, as noise.
-    if (rs485::collectReply(rxBuffer, bytes)) {
-        replyQuietTimer->stop();
-        onReplyComplete();
-        return;
-    }
-    replyQuietTimer->start();
+    collector->add(serial->readAll());
 }
 
-void MainWindow::onReplyComplete()
+void MainWindow::onReplyComplete(const QByteArray &reply)
 {
+    rxBuffer = reply;
     if (!awaitingReply)
         return;
-    lastReply = rs485::decodeReply(rxBuffer);
+    lastReply = serial_link::textUpToNul(rxBuffer);
     status->showMessage(tr("Получено :") + lastReply);
     awaitingReply = false;
     replyTimer->stop();
     getResult();
 }
 
-QComboBox *MainWindow::settingList(int step) const
+QComboBox *MainWindow::settingList(rs485::Setting setting) const
 {
-    switch (rs485::settingOfWriteStep(step)) {
+    switch (setting) {
     case rs485::Setting::Speed: return ui->CB_ST_Speed;
     case rs485::Setting::StopBits: return ui->CB_ST_Stop_bit;
     case rs485::Setting::Parity: return ui->CB_ST_Parity;
@@ -216,109 +209,66 @@ QComboBox *MainWindow::settingList(int step) const
     return nullptr;
 }
 
-QComboBox *MainWindow::settingList(const QString &command) const
-{
-    switch (rs485::settingOfCommand(command)) {
-    case rs485::Setting::Speed: return ui->CB_ST_Speed;
-    case rs485::Setting::StopBits: return ui->CB_ST_Stop_bit;
-    case rs485::Setting::Parity: return ui->CB_ST_Parity;
-    case rs485::Setting::None: break;
-    }
-    return nullptr;
-}
-
-// A reply is taken only as the answer its command expects: noise that
-// happens to hold "Ok" must not start a write, nor noise holding "?" or
-// nothing known end a sequence without a word.
 void MainWindow::getResult()
 {
     qDebug() << "reply:" << lastReply;
-    switch (rs485::judge(lastCommand, rxBuffer)) {
-    case rs485::Answer::Text:
-        readTimer->start(300);
-        break;
-    case rs485::Answer::Taken:
-        writeTimer->start(1500);
-        if (QComboBox *list = settingList(writeStep))
-            list->setStyleSheet(greenSS);
-        break;
-    case rs485::Answer::BaudRate: {
-        ui->CB_ST_Speed->setStyleSheet(greenSS);
-        const int index = rs485::speedIndex(lastReply);
-        if (index > 0)
-            ui->CB_ST_Speed->setCurrentIndex(index);
-        else
-            ui->CB_ST_Speed->setStyleSheet(redSS);
-        readTimer->start(500);
-        break;
-    }
-    case rs485::Answer::StopBits: {
-        const int index = rs485::stopBitsIndex(lastReply);
-        if (index > 0) {
-            ui->CB_ST_Stop_bit->setCurrentIndex(index);
-            ui->CB_ST_Stop_bit->setStyleSheet(greenSS);
-        } else {
-            ui->CB_ST_Stop_bit->setStyleSheet(redSS);
-        }
-        readTimer->start(500);
-        break;
-    }
-    case rs485::Answer::Parity: {
-        const int index = rs485::parityIndex(lastReply);
-        if (index > 0) {
-            ui->CB_ST_Parity->setCurrentIndex(index);
-            ui->CB_ST_Parity->setStyleSheet(greenSS);
-        } else {
-            ui->CB_ST_Parity->setStyleSheet(redSS);
-        }
-        ui->BT_Write_values->setEnabled(true);
-        ui->BT_Read_values->setEnabled(true);
-        readTimer->start(500);
-        break;
-    }
-    case rs485::Answer::Refused:
-        if (QComboBox *list = settingList(writeStep)) {
-            list->setStyleSheet(redSS);
-            list->setCurrentIndex(0);
-        }
-        break;
-    case rs485::Answer::Working:
-        if (serial && serial->isOpen())
-            serial->close();
-        QMessageBox::information(this, tr("Результат"),
-                                 tr("Новые настройки записаны!\n\rМодуль переведен в режим работы!"),
-                                 QMessageBox::Ok);
-        break;
-    case rs485::Answer::Unexpected:
-        endOnUnexpectedReply();
-        break;
-    }
-}
-
-// The sequence ends here, before the box (whose event loop would run its
-// ticks): nothing more is sent until a button starts a sequence again. The
-// list the command concerned turns red; "-h" and "-st" concern none.
-void MainWindow::endOnUnexpectedReply()
-{
-    readTimer->stop();
-    writeTimer->stop();
-    replyTimer->stop();
-    if (QComboBox *list = settingList(lastCommand))
-        list->setStyleSheet(redSS);
-    // The reply is line noise as often as not: shown as plain text.
-    QMessageBox box(QMessageBox::Critical, tr("Ошибка"),
-                    tr("Неожиданный ответ модуля: ") + rs485::replyExcerpt(lastReply), QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    apply(rs485::afterReply(lastCommand, rxBuffer, writeStep, kPacing));
 }
 
 void MainWindow::onTimerTimeOut()
 {
-    status->showMessage(tr("Ошибка"));
-    // Stopped before the box: a late reply taken in while the box is open
-    // moves the sequence on, and the next command's own time-out must stand.
-    replyTimer->stop();
-    QMessageBox::critical(this, tr("Ошибка"), tr("Ошибка соединения"), QMessageBox::Ok);
+    apply(rs485::afterTimeOut());
+}
+
+// Does what a reply, or its absence, calls for, in this order: the timers
+// stop, the list shows it, the sequence goes on or the link closes, the box.
+void MainWindow::apply(const rs485::ReplyStep &step)
+{
+    if (step.showError)
+        status->showMessage(tr("Ошибка"));
+    if (step.stopSequences) {
+        readTimer->stop();
+        writeTimer->stop();
+    }
+    if (step.stopReplyTimeout)
+        replyTimer->stop();
+    if (QComboBox *list = settingList(step.list)) {
+        if (step.index >= 0)
+            list->setCurrentIndex(step.index);
+        if (step.look != rs485::Look::Unchanged)
+            list->setStyleSheet(step.look == rs485::Look::Green ? greenSS : redSS);
+    }
+    if (step.enableButtons) {
+        ui->BT_Write_values->setEnabled(true);
+        ui->BT_Read_values->setEnabled(true);
+    }
+    if (step.restart == rs485::Timer::Read)
+        readTimer->start(step.intervalMs);
+    else if (step.restart == rs485::Timer::Write)
+        writeTimer->start(step.intervalMs);
+    if (step.closeLink && serial && serial->isOpen())
+        serial->close();
+
+    switch (step.box) {
+    case rs485::Box::None:
+        break;
+    case rs485::Box::NoReply:
+        QMessageBox::critical(this, tr("Ошибка"), tr("Ошибка соединения"), QMessageBox::Ok);
+        break;
+    case rs485::Box::Working:
+        QMessageBox::information(this, tr("Результат"),
+                                 tr("Новые настройки записаны!\n\rМодуль переведен в режим работы!"),
+                                 QMessageBox::Ok);
+        break;
+    case rs485::Box::UnexpectedReply: {
+        // The reply is line noise as often as not: shown as plain text.
+        QMessageBox box(QMessageBox::Critical, tr("Ошибка"), tr("Неожиданный ответ модуля: ") + step.excerpt,
+                        QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+        break;
+    }
+    }
 }
 
 // ---------------------------------------------------- read and write sequences
@@ -326,47 +276,40 @@ void MainWindow::onTimerTimeOut()
 void MainWindow::on_BT_Read_values_clicked()
 {
     readStep = 0;
-    readTimer->start(100);
+    readTimer->start(kPacing.startMs);
     status->showMessage(tr("Чтение начато"));
 }
 
 void MainWindow::onTimerST5()
 {
-    if (readStep > 3) {
-        readTimer->stop();
-        return;
-    }
+    const rs485::TickStep step = rs485::readTick(readStep);
+    readStep = step.next;
     readTimer->stop();
-    const QString command = rs485::readCommand(readStep);
-    status->showMessage(tr("Передано :") + command);
-    sendCommand(command, true);
-    ++readStep;
+    if (step.finished)
+        return;
+    status->showMessage(tr("Передано :") + step.command);
+    sendCommand(step.command, true);
 }
 
 void MainWindow::on_BT_Write_values_clicked()
 {
     writeStep = 0;
-    writeTimer->start(100);
+    writeTimer->start(kPacing.startMs);
 }
 
 void MainWindow::onTimerWriteST5()
 {
-    if (writeStep > 3) {
-        writeTimer->stop();
-        return;
-    }
+    const rs485::FormValues values{ui->CB_ST_Speed->currentText(), ui->CB_ST_Stop_bit->currentText(),
+                                   ui->CB_ST_Parity->currentText()};
+    const rs485::TickStep step = rs485::writeTick(writeStep, values);
+    writeStep = step.next;
     writeTimer->stop();
-    QString command;
-    if (QComboBox *list = settingList(writeStep + 1)) {
-        command = rs485::writeCommand(writeStep, list->currentText());
-        status->showMessage(tr("Передано :") + command);
+    if (step.finished)
+        return;
+    status->showMessage(tr("Передано :") + step.command);
+    if (QComboBox *list = settingList(step.markRed))
         list->setStyleSheet(redSS);
-    } else {
-        command = rs485::writeCommand(writeStep, QString());
-        status->showMessage(tr("Передано :") + command);
-    }
-    sendCommand(command, true);
-    ++writeStep;
+    sendCommand(step.command, true);
 }
 
 // -------------------------------------------------------------------- search
@@ -375,7 +318,7 @@ void MainWindow::on_BT_find_clicked()
 {
     readStep = 0;
     if (!findTimer->isActive()) {
-        findTimer->start(kFindTickMs);
+        findTimer->start(kPacing.findTickMs);
         findTicks = 0;
         status->showMessage(tr("Поиск начат"));
     } else {
@@ -388,25 +331,17 @@ void MainWindow::on_BT_find_clicked()
 void MainWindow::onfindTimerST5()
 {
     const QStringList current = serial_port_list::names();
-    ui->BT_find->setStyleSheet(ui->BT_find->styleSheet() == gray2SS ? graySS : gray2SS);
-
-    ++findTicks;
-    if (findTicks > kFindGiveUpTicks) {
+    const rs485::Lamp shown = ui->BT_find->styleSheet() == gray2SS ? rs485::Lamp::Gray2 : rs485::Lamp::Gray;
+    const rs485::SearchStep step = rs485::searchTick(findTicks, shown, ports, current, kPacing);
+    findTicks = step.ticks;
+    ui->BT_find->setStyleSheet(lampLook(step.lamp));
+    if (step.giveUp) {
         findTimer->stop();
-        ui->BT_find->setStyleSheet(redSS);
         status->showMessage(tr("Модуль не найден"));
     }
-
-    // Any port that was not there before is taken for the module. Only a
-    // change in the number of ports is noticed.
-    if (current.size() == ports.size())
-        return;
-    QStringList fresh;
-    for (const QString &name : current)
-        if (!ports.contains(name))
-            fresh << name;
-    ports = current;
-    for (const QString &name : fresh) {
+    if (step.portsChanged)
+        ports = current;
+    for (const QString &name : step.found) {
         ui->cbPorts->addItem(name);
         ui->cbPorts->setCurrentText(name);
         findTimer->stop();
@@ -415,7 +350,7 @@ void MainWindow::onfindTimerST5()
             continue; // handleError has reported it
         ui->BT_Open_Connect->setText(tr(kDisconnectText));
         ui->BT_find->setStyleSheet(greenSS);
-        readTimer->start(3000);
+        readTimer->start(step.readDelayMs);
     }
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "rs485_steps.h"
+#include "serial_link.h"
+
 #include <QByteArray>
 #include <QMainWindow>
 #include <QSerialPort>
@@ -21,7 +24,9 @@ extern const QString redSS;   // being written, not recognised or refused; searc
 // link to the module (a new port object for each link) and four timers: the
 // read and write sequences, the module search and the reply time-out. Each
 // read or write tick stops its own timer and sends one command; the reply
-// decoder restarts the timer with the pause that fits the reply.
+// decoder restarts the timer with the pause that fits the reply. What each
+// tick and reply means is worked out by the steps of rs485_steps.h; the
+// window does what they say.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -39,7 +44,6 @@ private slots:
     // Commands and replies
     void sendCommand(QString com, bool crl);
     void onReadyRead();
-    void onReplyComplete();
     void getResult();
     void onTimerTimeOut();
 
@@ -57,10 +61,10 @@ private slots:
 private:
     friend struct Rs485WindowProbe; // read-only look at the state, for the test suite
 
-    QComboBox *settingList(int writeStep) const;
-    QComboBox *settingList(const QString &command) const;
+    void onReplyComplete(const QByteArray &reply);
+    void apply(const rs485::ReplyStep &step);
+    QComboBox *settingList(rs485::Setting setting) const;
     void dropPort();
-    void endOnUnexpectedReply();
 
     int readStep = 0;
     int writeStep = 0;
@@ -69,15 +73,15 @@ private:
     QTimer *readTimer = nullptr;
     QTimer *writeTimer = nullptr;
     QTimer *replyTimer = nullptr;
-    // A reply is taken in once the line has been quiet this long after its
-    // last byte: the USB adapter hands a reply over in pieces.
-    QTimer *replyQuietTimer = nullptr;
+    // Takes a reply in once the line has been quiet after its last byte: the
+    // USB adapter hands a reply over in pieces.
+    serial_link::QuietCollector *collector = nullptr;
     int findTicks = 0;
     QStringList ports;
     QSerialPort *serial = nullptr;
     QString lastCommand; // the command the awaited reply answers
     QString lastReply;
-    QByteArray rxBuffer;
+    QByteArray rxBuffer; // the bytes of the last reply
     QStatusBar *status = nullptr;
     Ui_MainWindow *ui = nullptr;
 };

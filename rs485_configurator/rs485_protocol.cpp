@@ -34,21 +34,13 @@ ReplyKind classify(const QString &reply)
     return ReplyKind::Other;
 }
 
-bool collectReply(QByteArray &reply, const QByteArray &bytes)
-{
-    const int room = kMaxReplyBytes + 1 - reply.size();
-    if (room > 0)
-        reply += bytes.left(room);
-    return reply.size() > kMaxReplyBytes;
-}
-
 Answer judge(const QString &command, const QByteArray &reply)
 {
     if (reply.size() > kMaxReplyBytes)
         return Answer::Unexpected;
     if (command == QLatin1String("-h"))
         return Answer::Text; // what the module says to it is its own matter
-    const ReplyKind kind = classify(decodeReply(reply));
+    const ReplyKind kind = classify(serial_link::textUpToNul(reply));
     const auto only = [kind](ReplyKind expected, Answer answer) {
         return kind == expected ? answer : Answer::Unexpected;
     };
@@ -153,12 +145,6 @@ Setting settingOfCommand(const QString &command)
             return settingOfWriteStep(step + 1);
     }
     return Setting::None;
-}
-
-QString decodeReply(const QByteArray &bytes)
-{
-    const int nul = bytes.indexOf('\0');
-    return QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
 }
 
 QByteArray commandBytes(const QString &command)

@@ -6,6 +6,8 @@
 // taken only as the kind of answer its command expects. Nothing here knows
 // about widgets or timers; the window drives it.
 
+#include "serial_link.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,14 +28,10 @@ enum class ReplyKind {
 
 ReplyKind classify(const QString &reply);
 
-// A reply is collected from the port until the line falls quiet. One that
-// runs past this many bytes is noise, whatever words it holds.
-constexpr int kMaxReplyBytes = 4096;
-
-// Adds bytes read from the port to the reply being collected. The reply stops
-// growing one byte past kMaxReplyBytes, enough to tell it went past the
-// bound; the result says whether it has.
-bool collectReply(QByteArray &reply, const QByteArray &bytes);
+// A reply is collected from the port until the line falls quiet (the serial
+// link's quiet collector). One that runs past this many bytes is noise,
+// whatever words it holds.
+using serial_link::kMaxReplyBytes;
 
 // What a collected reply means as the answer to the command it follows. Each
 // command expects one kind of reply:
@@ -84,9 +82,6 @@ Setting settingOfWriteStep(int writeStep);
 // The list a command reads or writes: "-baudrate" and "-baudrate:..." the
 // speed, and so on; None for "-h", "-st" and anything else.
 Setting settingOfCommand(const QString &command);
-
-// One reply as text: UTF-8 up to the first NUL byte.
-QString decodeReply(const QByteArray &bytes);
 
 // Commands go on the line as their UTF-8 bytes, nothing added.
 QByteArray commandBytes(const QString &command);

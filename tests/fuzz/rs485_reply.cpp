@@ -1,9 +1,12 @@
 // The RS-485 module's replies as they come off the line: collecting them,
 // decoding, the kind of reply by its words, the answer each command takes,
-// the part of a reply a box shows, and the value look-ups.
+// what the answer does to the sequences, the part of a reply a box shows,
+// and the value look-ups.
 
 #include "fuzz_check.h"
 #include "rs485_protocol.h"
+#include "rs485_steps.h"
+#include "serial_link.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,19 +16,19 @@ using namespace rs485;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
-    const QString reply = decodeReply(bytes);
+    const QString reply = serial_link::textUpToNul(bytes);
     const int nul = bytes.indexOf('\0');
     if (nul >= 0)
-        FUZZ_CHECK(reply == decodeReply(bytes.left(nul)));
+        FUZZ_CHECK(reply == serial_link::textUpToNul(bytes.left(nul)));
 
     // Collected in two pieces, a reply keeps its first bytes and stops
     // growing one byte past the bound.
-    QByteArray collected;
+    serial_link::ReplyBuffer collected;
     const int half = bytes.size() / 2;
-    collectReply(collected, bytes.left(half));
-    const bool past = collectReply(collected, bytes.mid(half));
+    collected.add(bytes.left(half));
+    const bool past = collected.add(bytes.mid(half)) == serial_link::ReplyBuffer::Status::Overflow;
     FUZZ_CHECK(past == (bytes.size() > kMaxReplyBytes));
-    FUZZ_CHECK(collected == bytes.left(kMaxReplyBytes + 1));
+    FUZZ_CHECK(collected.bytes() == bytes.left(kMaxReplyBytes + 1));
 
     const ReplyKind kind = classify(reply);
     // "Ok" is looked for first: a reply holding it is of the confirmation
@@ -64,6 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(answer == Answer::Refused);
         else
             FUZZ_CHECK(answer == (kind == e.kind ? e.answer : Answer::Unexpected));
+    }
+
+    // What a reply does to the sequences: only a confirmation of a write
+    // command moves the write on; whatever is unexpected stops them with a box.
+    for (const char *command : {"-h", "-baudrate", "-parity", "-baudrate:9600", "-st"}) {
+        const ReplyStep step = afterReply(QLatin1String(command), bytes, 1, Pacing());
+        const Answer answer = judge(QLatin1String(command), bytes);
+        FUZZ_CHECK((step.restart == Timer::Write) == (answer == Answer::Taken));
+        FUZZ_CHECK(step.stopSequences == (answer == Answer::Unexpected));
+        FUZZ_CHECK((step.box == Box::UnexpectedReply) == (answer == Answer::Unexpected));
     }
 
     // What a box shows: the reply's start, no line ends, 64 characters at most.

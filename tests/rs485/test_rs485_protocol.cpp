@@ -170,21 +170,24 @@ void Rs485ProtocolTest::commands()
 
 void Rs485ProtocolTest::replyBytes()
 {
-    QCOMPARE(decodeReply(QByteArray("parity odd\0junk", 15)), QStringLiteral("parity odd"));
-    QCOMPARE(decodeReply(QByteArray("\0Ok", 3)), QString());
-    QCOMPARE(decodeReply(QByteArray()), QString());
-    QCOMPARE(decodeReply("stop bits 1\r\n"), QStringLiteral("stop bits 1\r\n")); // line ends kept
-    QCOMPARE(decodeReply("\xd0\x9e\xd0\xba"), QStringLiteral("Ок"));
+    // A reply's text, as the window takes it from the serial link.
+    using serial_link::textUpToNul;
+    QCOMPARE(textUpToNul(QByteArray("parity odd\0junk", 15)), QStringLiteral("parity odd"));
+    QCOMPARE(textUpToNul(QByteArray("\0Ok", 3)), QString());
+    QCOMPARE(textUpToNul(QByteArray()), QString());
+    QCOMPARE(textUpToNul("stop bits 1\r\n"), QStringLiteral("stop bits 1\r\n")); // line ends kept
+    QCOMPARE(textUpToNul("\xd0\x9e\xd0\xba"), QStringLiteral("Ок"));
 
     // A flood stops growing the reply one byte past the bound.
-    QByteArray reply;
-    QVERIFY(!collectReply(reply, QByteArray(kMaxReplyBytes - 1, 'x')));
-    QVERIFY(!collectReply(reply, "y"));
-    QCOMPARE(reply.size(), kMaxReplyBytes);
+    using Status = serial_link::ReplyBuffer::Status;
+    serial_link::ReplyBuffer reply;
+    QCOMPARE(reply.add(QByteArray(kMaxReplyBytes - 1, 'x')), Status::Waiting);
+    QCOMPARE(reply.add("y"), Status::Waiting);
+    QCOMPARE(reply.bytes().size(), kMaxReplyBytes);
     for (int i = 0; i < 3; ++i)
-        QVERIFY(collectReply(reply, QByteArray(1 << 18, 'z')));
-    QCOMPARE(reply.size(), kMaxReplyBytes + 1);
-    QVERIFY(reply.endsWith("yz"));
+        QCOMPARE(reply.add(QByteArray(1 << 18, 'z')), Status::Overflow);
+    QCOMPARE(reply.bytes().size(), kMaxReplyBytes + 1);
+    QVERIFY(reply.bytes().endsWith("yz"));
 
     // What the box shows of a reply: no line ends, 64 characters at most.
     QCOMPARE(replyExcerpt("Ok\r\n"), QStringLiteral("Ok"));

@@ -122,7 +122,11 @@ void Rs485SearchTest::twoPortsInOneTick()
     QCOMPARE(PtyDevice::openCountInThisProcess(first.slavePath()), 0);
     QVERIFY(PtyDevice::openCountInThisProcess(second.slavePath()) > 0);
 
+    // The read's first tick at once: its pause is the steps test's.
+    QVERIFY(Probe::timers(w).at(1)->isActive());
+    QCOMPARE(Probe::timers(w).at(1)->interval(), 3000);
     first.send("parity odd"); // goes nowhere
+    QVERIFY(QMetaObject::invokeMethod(&w, "onTimerST5", Qt::DirectConnection));
     QTRY_COMPARE_WITH_TIMEOUT(second.frames().size(), 1, 5000);
     QVERIFY(first.frames().isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(ui->BT_Read_values->isEnabled(), 5000);
