@@ -4,6 +4,7 @@
 #include "dcon_protocol.h"
 #include "serial_port_list.h"
 #include "ui_mainwindow.h"
+#include "window_fit.h"
 
 #include <QCanBus>
 #include <QDebug>
@@ -27,7 +28,7 @@ constexpr int kStepMs = 1000;
 
 void prepareMainWindow(MainWindow &window)
 {
-    window.setFixedSize(580, 330);
+    window_fit::setFixedSize(window, QSize(580, 330));
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -171,7 +172,7 @@ void MainWindow::on_pushButton_selectPorotocol_clicked()
         ui->label_pro->show();
         ui->comboBox_pro->show();
         ui->groupBox_4->show();
-        setFixedSize(580, 320);
+        window_fit::setFixedSize(*this, QSize(580, 320));
     } else if (mode == 1) {
         ui->label_canOpen->show();
         ui->comboBox_speed_can->show();
@@ -180,7 +181,7 @@ void MainWindow::on_pushButton_selectPorotocol_clicked()
         ui->label_pro->hide();
         ui->comboBox_pro->hide();
         ui->groupBox_4->hide();
-        setFixedSize(354, 300);
+        window_fit::setFixedSize(*this, QSize(354, 300));
         QProcess::execute(can_link::sudoProgram(), can_link::upArguments());
     }
 }
