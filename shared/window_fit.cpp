@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMainWindow>
 #include <QPointer>
 #include <QScreen>
@@ -171,6 +172,9 @@ private:
             // What the menu and status bars take beside the scroll area.
             const int bars = m_window.minimumSizeHint().height() - m_area->minimumSizeHint().height();
             m_area->setLimit(QSize(client.width(), client.height() - qMax(bars, 0)));
+            // The window's smallest size follows at once, before it is resized.
+            if (QLayout *layout = m_window.layout())
+                layout->activate();
         }
 
         const QSize before = m_window.size();

@@ -4,6 +4,7 @@
 
 #include "rs485_bench.h"
 #include "text_fit.h"
+#include "window_reach.h"
 
 #include <QPointer>
 
@@ -20,6 +21,9 @@ private slots:
     void connectAndDisconnect();
     void openFailureReportedOnce();
     void pulledAdapter();
+    void smallScreens_data() { addRoomRows(); }
+    void smallScreens();
+    void tabOrder();
 };
 
 void Rs485WindowTest::startState()
@@ -153,6 +157,48 @@ void Rs485WindowTest::pulledAdapter()
 
     QTest::qWait(3500);
     QCOMPARE(b.boxes.count(), 1);
+}
+
+// The resizable window on each screen: its starting size and its smallest
+// size where the screen holds them, every widget within reach where it does
+// not; the window follows its screen.
+void Rs485WindowTest::smallScreens()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, frame);
+    const window_fit::Room room{available, frame};
+    RoomOverride screen(room);
+    MainWindow plain; // as the form leaves it
+    plain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plain));
+    MainWindow w;
+    window_fit::fitResizable(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QStringList faults;
+    QTRY_VERIFY2((faults = fitFaults(w, room, QSize(537, 299), false)).isEmpty(), qPrintable(faults.join('\n')));
+    QVERIFY(w.minimumSize() != w.maximumSize());
+    const QSize framed = plain.minimumSize() + QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    if (framed.width() <= available.width() && framed.height() <= available.height())
+        QCOMPARE(w.minimumSize(), plain.minimumSize());
+
+    const window_fit::Room small{QRect(0, 0, 400, 240), frame};
+    screen.set(small);
+    QTRY_VERIFY2((faults = fitFaults(w, small, QSize(537, 299), false)).isEmpty(), qPrintable(faults.join('\n')));
+}
+
+// Tab goes row by row.
+void Rs485WindowTest::tabOrder()
+{
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    Ui_MainWindow *ui = Probe::ui(w);
+    ui->BT_Read_values->setEnabled(true); // as with the link open
+    ui->BT_Write_values->setEnabled(true);
+    QCOMPARE(tabWalk(ui->cbPorts), QString("cbPorts BT_Open_Connect_2 BT_find BT_Open_Connect CB_ST_Speed CB_ST_Stop_bit "
+                                           "CB_ST_Parity BT_Read_values BT_Write_values")
+                                       .split(' '));
 }
 
 QTEST_MAIN(Rs485WindowTest)
