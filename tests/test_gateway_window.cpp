@@ -420,25 +420,20 @@ void GatewayWindowTest::smallScreens()
 {
     QFETCH(QRect, available);
     QFETCH(QMargins, frame);
-    const window_fit::Room room{available, frame};
-    const window_fit::Room large{QRect(0, 0, 1920, 1080), frame};
+    const window_fit::Room room{available, frame}, large{QRect(0, 0, 1920, 1080), frame};
     RoomOverride screen(room);
     MainWindow w;
     prepareMainWindow(w);
     w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QStringList faults;
-    for (int variant : {-1, 0, 1, 2}) {
-        if (variant >= 0)
-            w.universal_show(variant);
-        const QSize wanted = variant < 0 ? QSize(754, 550) : QSize(750, variant == 2 ? 550 : 450);
-        QTRY_VERIFY2((faults = fitFaults(w, room, wanted, true)).isEmpty(),
-                     qPrintable(QString::number(variant) + ": " + faults.join('\n')));
+    VERIFY_FITS(w, room, QSize(754, 550), true);
+    for (int variant : {0, 1, 2}) {
+        w.universal_show(variant);
+        VERIFY_FITS(w, room, QSize(750, variant == 2 ? 550 : 450), true);
     }
     screen.set(large);
-    QTRY_VERIFY2((faults = fitFaults(w, large, QSize(750, 550), true)).isEmpty(), qPrintable(faults.join('\n')));
+    VERIFY_FITS(w, large, QSize(750, 550), true);
     screen.set(room);
-    QTRY_VERIFY2((faults = fitFaults(w, room, QSize(750, 550), true)).isEmpty(), qPrintable(faults.join('\n')));
+    VERIFY_FITS(w, room, QSize(750, 550), true);
 }
 
 // Tab goes down the connection area, then the parameter fields, then the

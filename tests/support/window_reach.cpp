@@ -4,7 +4,6 @@
 #include <QMainWindow>
 #include <QScreen>
 #include <QScrollArea>
-#include <QTest>
 
 #include <algorithm>
 
@@ -17,76 +16,21 @@ QRect rectIn(QWidget *widget, QWidget *ancestor)
     return QRect(widget->mapTo(ancestor, QPoint(0, 0)), widget->size());
 }
 
-QString describe(QWidget *widget, const QRect &r, const QRect &shown)
+// A visible widget of the form's, not one of Qt's own parts.
+bool formWidget(QWidget *w, QMainWindow &window)
 {
-    return QStringLiteral("%1 at %2,%3 %4x%5 outside %6,%7 %8x%9")
-        .arg(widget->objectName())
-        .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
-        .arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height());
+    return !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")) && w->window() == &window
+           && w->isVisibleTo(&window);
 }
 
 } // namespace
 
-RoomOverride::RoomOverride(const window_fit::Room &room)
-{
-    window_fit::setRoomSource(&RoomOverride::current);
-    set(room);
-}
-
-RoomOverride::~RoomOverride()
-{
-    window_fit::setRoomSource(nullptr);
-}
-
 void RoomOverride::set(const window_fit::Room &room)
 {
     overridden = room;
-    // The windows listen to their screen.
+    window_fit::setRoomSource([](const QWidget &) { return overridden; });
     for (QScreen *screen : QGuiApplication::screens())
         emit screen->availableGeometryChanged(screen->availableGeometry());
-    QCoreApplication::processEvents();
-}
-
-window_fit::Room RoomOverride::current(const QWidget &)
-{
-    return overridden;
-}
-
-QStringList unreachableWidgets(QMainWindow &window, const window_fit::Room &room)
-{
-    QStringList out;
-    const QSize framed(window.width() + room.frame.left() + room.frame.right(),
-                       window.height() + room.frame.top() + room.frame.bottom());
-    if (framed.width() > room.available.width() || framed.height() > room.available.height())
-        out << QStringLiteral("the window, %1x%2 with its frame").arg(framed.width()).arg(framed.height());
-    auto *area = qobject_cast<QScrollArea *>(window.centralWidget());
-    const QList<QWidget *> widgets = window.findChildren<QWidget *>();
-    for (QWidget *w : widgets) {
-        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")) || w->window() != &window
-            || !w->isVisibleTo(&window))
-            continue;
-        // Only what the user works with: a group larger than the screen is
-        // seen piece by piece.
-        const QList<QWidget *> inner = w->findChildren<QWidget *>();
-        if (std::any_of(inner.begin(), inner.end(), [&](QWidget *c) {
-                return !c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_"))
-                       && c->isVisibleTo(&window);
-            }))
-            continue;
-        if (area && area->widget() && (w == area->widget() || area->widget()->isAncestorOf(w))) {
-            // Scrolled to as the user does with the scroll bars.
-            const QRect c = rectIn(w, area->widget());
-            area->ensureVisible(c.center().x(), c.center().y(), c.width() / 2 + 1, c.height() / 2 + 1);
-            const QRect r = rectIn(w, area->viewport());
-            if (!area->viewport()->rect().contains(r))
-                out << describe(w, r, area->viewport()->rect());
-        }
-        const QRect r = rectIn(w, &window);
-        const QRect visible = area && area->isAncestorOf(w) ? rectIn(area->viewport(), &window) : window.rect();
-        if (!window.rect().contains(visible) || !visible.contains(r))
-            out << describe(w, r, visible) + QStringLiteral(" (in the window)");
-    }
-    return out;
 }
 
 void addRoomRows()
@@ -105,31 +49,43 @@ void addRoomRows()
 QStringList fitFaults(QMainWindow &window, const window_fit::Room &room, const QSize &wanted, bool fixed)
 {
     QStringList out;
-    const bool holds = wanted.width() + room.frame.left() + room.frame.right() <= room.available.width()
-                       && wanted.height() + room.frame.top() + room.frame.bottom() <= room.available.height();
-    auto size = [](const QSize &s) { return QStringLiteral("%1x%2").arg(s.width()).arg(s.height()); };
-    if (holds && window.size() != wanted)
-        out << QStringLiteral("size %1, not %2").arg(size(window.size()), size(wanted));
-    if (holds && fixed && (window.minimumSize() != wanted || window.maximumSize() != wanted))
-        out << QStringLiteral("limits %1 to %2").arg(size(window.minimumSize()), size(window.maximumSize()));
-    const QRect outer(window.pos(), QSize(window.width() + room.frame.left() + room.frame.right(),
-                                          window.height() + room.frame.top() + room.frame.bottom()));
-    if (!holds && !room.available.contains(outer))
-        out << QStringLiteral("placed at %1,%2").arg(outer.x()).arg(outer.y());
-    return out + unreachableWidgets(window, room);
+    const QSize border(room.frame.left() + room.frame.right(), room.frame.top() + room.frame.bottom());
+    const QRect outer(window.pos(), window.size() + border);
+    const QSize fullSize = wanted + border;
+    if (fullSize.width() <= room.available.width() && fullSize.height() <= room.available.height()) {
+        if (window.size() != wanted || (fixed && (window.minimumSize() != wanted || window.maximumSize() != wanted)))
+            out << QStringLiteral("not the working size");
+    } else if (!room.available.contains(outer)) {
+        out << QStringLiteral("the window with its frame outside the available area");
+    }
+    auto *area = qobject_cast<QScrollArea *>(window.centralWidget());
+    for (QWidget *w : window.findChildren<QWidget *>()) {
+        const QList<QWidget *> inner = w->findChildren<QWidget *>();
+        if (!formWidget(w, window)
+            || std::any_of(inner.begin(), inner.end(), [&](QWidget *c) { return formWidget(c, window); }))
+            continue; // a group is seen piece by piece
+        QRect shown = window.rect();
+        if (area && area->isAncestorOf(w)) {
+            // Scrolled to as with the scroll bars.
+            const QRect c = rectIn(w, area->widget());
+            area->ensureVisible(c.center().x(), c.center().y(), c.width() / 2 + 1, c.height() / 2 + 1);
+            shown &= rectIn(area->viewport(), &window);
+        }
+        if (!shown.contains(rectIn(w, &window)))
+            out << w->objectName() + QStringLiteral(" out of sight");
+    }
+    return out;
 }
 
 QStringList tabWalk(QWidget *first)
 {
     QStringList names;
     first->setFocus(Qt::TabFocusReason);
-    QWidget *at = QApplication::focusWidget();
-    for (int step = 0; at && step < 50; ++step) {
+    for (QWidget *at = first; at && names.size() < 50; at = QApplication::focusWidget()) {
+        if (at == first && !names.isEmpty())
+            break;
         names << at->objectName();
         QTest::keyClick(at, Qt::Key_Tab);
-        at = QApplication::focusWidget();
-        if (at == first)
-            break;
     }
     return names;
 }
