@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -52,13 +53,15 @@ QStringList fitFaults(QMainWindow &window, const window_fit::Room &room, const Q
     const QSize border(room.frame.left() + room.frame.right(), room.frame.top() + room.frame.bottom());
     const QRect outer(window.pos(), window.size() + border);
     const QSize fullSize = wanted + border;
+    auto *area = qobject_cast<QScrollArea *>(window.centralWidget());
     if (fullSize.width() <= room.available.width() && fullSize.height() <= room.available.height()) {
         if (window.size() != wanted || (fixed && (window.minimumSize() != wanted || window.maximumSize() != wanted)))
             out << QStringLiteral("not the working size");
+        if (area && (area->verticalScrollBar()->isVisible() || area->horizontalScrollBar()->isVisible()))
+            out << QStringLiteral("a scroll bar at the working size");
     } else if (!room.available.contains(outer)) {
         out << QStringLiteral("the window with its frame outside the available area");
     }
-    auto *area = qobject_cast<QScrollArea *>(window.centralWidget());
     for (QWidget *w : window.findChildren<QWidget *>()) {
         const QList<QWidget *> inner = w->findChildren<QWidget *>();
         if (!formWidget(w, window)

@@ -28,8 +28,8 @@ struct RoomOverride
 void addRoomRows();
 
 // What is wrong with a window of working size `wanted` in `room`: where the
-// room holds it with its frame, any other size (or size limits, if fixed);
-// where not, a window outside the available area; and every widget the user
+// room holds it with its frame, any other size (or size limits, if fixed)
+// or a scroll bar; where not, a window outside the available area; and every widget the user
 // works with that cannot be scrolled wholly into sight.
 QStringList fitFaults(QMainWindow &window, const window_fit::Room &room, const QSize &wanted, bool fixed);
 
