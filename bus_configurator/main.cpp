@@ -1,10 +1,12 @@
 #include "mainwindow.h"
+#include "qt_russian.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    qt_russian::install(app);
     MainWindow window;
     prepareMainWindow(window);
     window.show();

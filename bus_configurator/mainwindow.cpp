@@ -3,6 +3,7 @@
 #include "can_commands.h"
 #include "serial_port_list.h"
 #include "ui_mainwindow.h"
+#include "window_fit.h"
 
 #include <QCanBus>
 #include <QDebug>
@@ -28,7 +29,7 @@ using bus_sequences::Sequence;
 
 void prepareMainWindow(MainWindow &window)
 {
-    window.setFixedSize(580, 330);
+    window_fit::setFixedSize(window, QSize(580, 330));
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -163,7 +164,7 @@ void MainWindow::on_pushButton_selectPorotocol_clicked()
         ui->label_pro->show();
         ui->comboBox_pro->show();
         ui->groupBox_4->show();
-        setFixedSize(580, 320);
+        window_fit::setFixedSize(*this, QSize(580, 320));
     } else if (mode == 1) {
         ui->label_canOpen->show();
         ui->comboBox_speed_can->show();
@@ -172,7 +173,7 @@ void MainWindow::on_pushButton_selectPorotocol_clicked()
         ui->label_pro->hide();
         ui->comboBox_pro->hide();
         ui->groupBox_4->hide();
-        setFixedSize(354, 300);
+        window_fit::setFixedSize(*this, QSize(354, 300));
         bringCan0Up(false);
     }
 }

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "qt_russian.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -6,6 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    qt_russian::install(app);
     MainWindow window;
     prepareMainWindow(window);
     window.show();

@@ -4,6 +4,7 @@
 #include "serial_port_list.h"
 #include "setting_module.h"
 #include "ui_mainwindow.h"
+#include "window_fit.h"
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -167,7 +168,7 @@ void MainWindow::universal_show(int index)
     }
     ui->reset_allparameters->setVisible(universal);
 
-    setFixedSize(750, universal ? 550 : 450);
+    window_fit::setFixedSize(*this, QSize(750, universal ? 550 : 450));
 }
 
 void MainWindow::styleclear()

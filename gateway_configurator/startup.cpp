@@ -1,8 +1,9 @@
 #include "startup.h"
 
 #include "mainwindow.h"
+#include "window_fit.h"
 
 void prepareMainWindow(MainWindow &window)
 {
-    window.setFixedSize(754, 550);
+    window_fit::setFixedSize(window, QSize(754, 550));
 }

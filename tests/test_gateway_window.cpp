@@ -4,6 +4,7 @@
 
 #include "gateway_bench.h"
 #include "text_fit.h"
+#include "window_reach.h"
 
 #include <QtMath>
 
@@ -27,6 +28,9 @@ private slots:
     void textsFitEveryView_data();
     void textsFitEveryView();
     void displayOnlyFieldsReadable();
+    void smallScreens_data() { addRoomRows(); }
+    void smallScreens();
+    void tabOrder();
 };
 
 namespace {
@@ -408,6 +412,48 @@ void GatewayWindowTest::displayOnlyFieldsReadable()
                                                   .arg(ratio, 0, 'f', 2)));
         }
     }
+}
+
+// Each view on each screen: the working size where the screen holds it, and
+// every widget within reach where it does not; the window follows its screen.
+void GatewayWindowTest::smallScreens()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, frame);
+    const window_fit::Room room{available, frame}, large{QRect(0, 0, 1920, 1080), frame};
+    RoomOverride screen(room);
+    MainWindow w;
+    prepareMainWindow(w);
+    w.show();
+    VERIFY_FITS(w, room, QSize(754, 550), true);
+    for (int variant : {0, 1, 2}) {
+        w.universal_show(variant);
+        VERIFY_FITS(w, room, QSize(750, variant == 2 ? 550 : 450), true);
+    }
+    screen.set(large);
+    VERIFY_FITS(w, large, QSize(750, 550), true);
+    screen.set(room);
+    VERIFY_FITS(w, room, QSize(750, 550), true);
+}
+
+// Tab goes down the connection area, then the parameter fields, then the
+// buttons on the right.
+void GatewayWindowTest::tabOrder()
+{
+    MainWindow w;
+    prepareMainWindow(w);
+    w.universal_show(2);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    Ui_MainWindow *ui = Probe::ui(w);
+    for (QWidget *button : {ui->scan_parameters, ui->applyButton, ui->reset_allparameters, ui->Reset})
+        button->setEnabled(true); // as with the port open
+    QCOMPARE(tabWalk(ui->serialPortInfoListBox),
+             QString("serialPortInfoListBox scanport connect conbox0 scan_parameters comboBox_mode lineEdit_ip "
+                     "lineEdit_mask lineEdit_gateway lineEdit_portTCP comboBox comboBox_speed comboBox_2 "
+                     "lineEdit_timewait lineEdit_ipservertcp lineEdit_timeout lineEdit_rtu_virtual_id lineEdit_tcp_id "
+                     "checkBox applyButton reset_allparameters Reset")
+                 .split(' '));
 }
 
 QTEST_MAIN(GatewayWindowTest)

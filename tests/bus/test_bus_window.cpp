@@ -4,6 +4,7 @@
 #include "bus_bench.h"
 #include "can_commands.h"
 #include "text_fit.h"
+#include "window_reach.h"
 
 #include <QStatusBar>
 
@@ -144,6 +145,51 @@ private slots:
         QCOMPARE(logLines(b.ui).last(), QStringLiteral("Порт Закрыт"));
         QTest::qWait(1500);
         QCOMPARE(b.boxes.count(), 1);
+    }
+
+    // Each view on each screen: the working size where the screen holds it,
+    // every widget within reach where it does not; the window follows its
+    // screen.
+    void smallScreens_data() { addRoomRows(); }
+    void smallScreens()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QMargins, frame);
+        const window_fit::Room room{available, frame}, narrow{QRect(0, 0, 560, 400), frame};
+        RoomOverride screen(narrow);
+        BusBench b;
+        VERIFY_FITS(*b.window, narrow, QSize(580, 330), true);
+        screen.set(room);
+        for (int view : {-1, 0, 1}) {
+            if (view == 1)
+                SKIP_IF_NO_PROCESSES(); // selecting CANOpen brings can0 up
+            if (view >= 0) {
+                b.ui->comboBox_protocol->setCurrentIndex(view);
+                b.ui->pushButton_selectPorotocol->click();
+            }
+            VERIFY_FITS(*b.window, room, view < 0 ? QSize(580, 330) : view == 0 ? QSize(580, 320) : QSize(354, 300), true);
+        }
+    }
+
+    // Tab reads the left column's groups top to bottom, then the log.
+    void tabOrder()
+    {
+        BusBench b;
+        QVERIFY(QTest::qWaitForWindowActive(b.window.get()));
+        const QStringList top{"comboBox_protocol", "pushButton_selectPorotocol", "comboBox_ports",
+                              "pushButton_scan",   "pushButton_Connect",         "lineEdit_ID"};
+        const QStringList log{"pushButton_3", "pushButton_clear", "textBrowser"};
+        const QStringList start = top + QStringList{"comboBox_speed_can", "comboBox_speed", "comboBox_pro",
+                                                    "pushButton_changeParameters"} + log;
+        const QStringList dcon = top + QStringList{"comboBox_speed", "comboBox_pro", "pushButton_changeParameters"} + log;
+        const QStringList can = top + QStringList{"comboBox_speed_can", "pushButton_changeParameters"};
+        QCOMPARE(tabWalk(b.ui->comboBox_protocol), start);
+        b.ui->pushButton_selectPorotocol->click(); // DCON
+        QCOMPARE(tabWalk(b.ui->comboBox_protocol), dcon);
+        SKIP_IF_NO_PROCESSES();
+        b.ui->comboBox_protocol->setCurrentIndex(1);
+        b.ui->pushButton_selectPorotocol->click();
+        QCOMPARE(tabWalk(b.ui->comboBox_protocol), can);
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include "rs485_bench.h"
 #include "text_fit.h"
+#include "window_reach.h"
 
 #include <QPointer>
 
@@ -21,6 +22,9 @@ private slots:
     void openFailureReportedOnce();
     void pulledAdapter();
     void newLinkWaitsForNothingOfTheOld();
+    void smallScreens_data() { addRoomRows(); }
+    void smallScreens();
+    void tabOrder();
 };
 
 void Rs485WindowTest::startState()
@@ -172,6 +176,40 @@ void Rs485WindowTest::newLinkWaitsForNothingOfTheOld()
     QTRY_VERIFY_WITH_TIMEOUT(Probe::readDone(*b.window), 10000);
     QCOMPARE(b.module.frameBytes(), (QList<QByteArray>{"-h", "-baudrate", "-stop bits", "-parity"}));
     QCOMPARE(b.boxes.count(), 0);
+}
+
+// The resizable window on each screen: its size and smallest size where the
+// screen holds them, every widget within reach where it does not; the window
+// follows its screen.
+void Rs485WindowTest::smallScreens()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, frame);
+    const window_fit::Room room{available, frame}, small{QRect(0, 0, 400, 240), frame};
+    RoomOverride screen(room);
+    MainWindow plain, w; // as the form leaves it, and fitted
+    plain.show();
+    window_fit::fitResizable(w);
+    w.show();
+    VERIFY_FITS(w, room, QSize(537, 299), false);
+    QCOMPARE(w.minimumSize(), plain.minimumSize()); // every room here holds it
+    screen.set(small);
+    VERIFY_FITS(w, small, QSize(537, 299), false);
+    QVERIFY(w.minimumSize() != w.maximumSize());
+}
+
+// Tab goes row by row.
+void Rs485WindowTest::tabOrder()
+{
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    Ui_MainWindow *ui = Probe::ui(w);
+    ui->BT_Read_values->setEnabled(true); // as with the link open
+    ui->BT_Write_values->setEnabled(true);
+    QCOMPARE(tabWalk(ui->cbPorts), QString("cbPorts BT_Open_Connect_2 BT_find BT_Open_Connect CB_ST_Speed CB_ST_Stop_bit "
+                                           "CB_ST_Parity BT_Read_values BT_Write_values")
+                                       .split(' '));
 }
 
 QTEST_MAIN(Rs485WindowTest)
