@@ -100,6 +100,7 @@ public:
         m_area->setFocusPolicy(Qt::NoFocus); // Tab goes to the fields, not to the area
         m_area->setWidget(m_content);
         m_window.setCentralWidget(m_area);
+        m_contentPolicy = m_content->sizePolicy();
         m_content->installEventFilter(this);
     }
 
@@ -180,6 +181,17 @@ private:
         const QSize before = m_window.size();
         const QSize asked = m_fixed ? m_wanted : before;
         const QSize size = fittedSize(asked, room, extent);
+        if (m_area && m_fixed) {
+            // A fixed window at its working size lays its content out as it
+            // always has, squeezed into the window if a larger system font
+            // asks a few pixels more, never with scroll bars on a screen that
+            // holds the window.
+            const bool whole = size == m_wanted;
+            const Qt::ScrollBarPolicy bars = whole ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+            m_area->setHorizontalScrollBarPolicy(bars);
+            m_area->setVerticalScrollBarPolicy(bars);
+            m_content->setSizePolicy(whole ? QSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored) : m_contentPolicy);
+        }
         if (m_fixed) {
             if (m_window.minimumSize() != size || m_window.maximumSize() != size)
                 m_window.setFixedSize(size);
@@ -203,6 +215,7 @@ private:
     QMainWindow &m_window;
     QWidget *m_content = nullptr;
     FitScrollArea *m_area = nullptr;
+    QSizePolicy m_contentPolicy;
     QSize m_wanted;
     bool m_fixed = true;
     bool m_busy = false;
