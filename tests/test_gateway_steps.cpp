@@ -128,6 +128,10 @@ private slots:
     void write();
     void reply_data();
     void reply();
+    void wholeScan_data();
+    void wholeScan();
+    void wholeWrite_data();
+    void wholeWrite();
     void restartAndReset();
 };
 
@@ -303,6 +307,7 @@ void GatewayStepsTest::reply_data()
                                           << "answered | PortTcp red | stop | " + kTight + " | " + kRefusedEnd;
     QTest::newRow("RTU-TCP timeout refused") << "ERROR" << W << 17
                                              << "answered | TcpTimeout red | stop | " + kWide + " | " + kRefusedEnd;
+    QTest::newRow("RTU-TCP timeout confirmed") << "OK" << W << 17 << "answered | TcpTimeout green";
     QTest::newRow("write past its rows") << "OK" << W << 19 << "";
     // The universal write's counter stays where it was when a value is refused.
     QTest::newRow("universal mode refused")
@@ -312,12 +317,15 @@ void GatewayStepsTest::reply_data()
     QTest::newRow("universal question mark")
         << "?" << UW << 17
         << "answered | ResponseTimeout red | stop keeping the step | " + kWide + " | " + kRefusedEnd;
-    QTest::newRow("universal other answer ignored") << "done" << UW << 17 << "answered";
+    QTest::newRow("universal other answer ignored") << "done" << UW << 19 << "answered";
+    QTest::newRow("universal response time-out confirmed") << "ok" << UW << 17 << "answered | ResponseTimeout green";
+    QTest::newRow("universal rtu id confirmed") << "ok" << UW << 23 << "answered | RtuId green";
     // Scans: the reply to the command of step k while the counter holds k + 1.
     QTest::newRow("MAC read") << "MAC 00:1A:2B:3C:4D:5E" << S << 1 << "answered | Mac green | text 00:1A:2B:3C:4D:5E";
     QTest::newRow("noise shown red") << "ip 1.2.x" << S << 2 << "answered | Ip red | text 1.2.x";
     QTest::newRow("no value") << "ip" << S << 2 << "answered | Ip red";
     QTest::newRow("parity digit") << "parity 1" << S << 6 << "answered | Parity green | entry 2";
+    QTest::newRow("parity none") << "parity none" << S << 6 << "answered | Parity green | entry 1";
     QTest::newRow("57600 reads 57200") << "SPEED RS485 57200" << S << 7 << "answered | Speed green | entry 7";
     QTest::newRow("unknown speed") << "SPEED RS485 57600" << S << 7 << "answered | Speed red";
     QTest::newRow("RTU-TCP timeout") << "TIMEOUT TCP 60" << S << 10 << "answered | TcpTimeout green | text 60";
@@ -338,6 +346,107 @@ void GatewayStepsTest::reply()
     QFETCH(int, step);
     QFETCH(QString, action);
     QCOMPARE(describe(judgeReply(reply, operation, step)), action);
+}
+
+// A scan to a converter that answers every command: tick after tick from
+// step 0 until the scan stops itself.
+void GatewayStepsTest::wholeScan_data()
+{
+    QTest::addColumn<gateway::Variant>("variant");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QString>("end");
+    const QStringList common{"MAC", "ip", "MASK", "GATEWAY", "PORT TCP", "parity", "SPEED RS485", "STOP BIT"};
+    QTest::newRow("TCP-RTU") << gateway::Variant::TcpRtu << common << "stop | scan text | " + kTwoWayEnd;
+    QTest::newRow("RTU-TCP") << gateway::Variant::RtuTcp << common + QStringList{"IP SERVER TCP", "TIMEOUT TCP"}
+                             << "stop | scan text | " + kTwoWayEnd;
+    QTest::newRow("universal")
+        << gateway::Variant::Universal
+        << QStringList{"MODE TCP", "version"} + common
+               + QStringList{"timeout response", "IP SERVER TCP", "TIMEOUT TCP", "rtu virtual id", "tcp slave id"}
+        << "stop | scan text | unmark Ip,ServerIp,Parity,StopBits,Speed,Mask,PortTcp,TcpTimeout,Gateway,Mode,"
+           "RtuId,ResponseTimeout,TcpSlaveId | lavender Mac,Version";
+}
+
+void GatewayStepsTest::wholeScan()
+{
+    QFETCH(gateway::Variant, variant);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, end);
+    ScanState state;
+    state.lastReply = "x";
+    QStringList sent;
+    QByteArray received; // no terminators, nothing else
+    for (int step = 0; step < 40; ++step) {
+        const Action a = scanTick(variant, step, state);
+        if (a.before.stop) {
+            QCOMPARE(step, commands.size());
+            QCOMPARE(describe(a), end);
+            break;
+        }
+        QVERIFY2(a.awaitReply, qPrintable(QString::number(step)));
+        sent << QString::fromLatin1(a.send);
+        received += a.send;
+    }
+    QCOMPARE(sent, commands);
+    QCOMPARE(received, commands.join("").toLatin1());
+}
+
+// A write of the filled form to a converter that answers every command:
+// one command every second tick, the restart last, then the report.
+void GatewayStepsTest::wholeWrite_data()
+{
+    QTest::addColumn<gateway::Variant>("variant");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QString>("message");
+    const QStringList common{"CHANGE IP:10.1.2.3", "CHANGE MASK:255.255.0.0", "CHANGE GATEWAY:10.1.2.254",
+                             "CHANGE PORT TCP:10502", "CHANGE PARITY:1", "CHANGE SPEED RS485:57600",
+                             "CHANGE STOP BIT:2"};
+    QTest::newRow("TCP-RTU") << gateway::Variant::TcpRtu << common + QStringList{"RESET"}
+                             << "<FONT COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT>";
+    QTest::newRow("RTU-TCP") << gateway::Variant::RtuTcp
+                             << common + QStringList{"CHANGE IP SERVER TCP:10.1.2.9", "CHANGE TIMEOUT TCP:30", "RESET"}
+                             << "<FONT COLOR='#008000'>Изменение параметров Modbus RTU-TCP было успешно</FONT>";
+    QTest::newRow("universal")
+        << gateway::Variant::Universal
+        << QStringList{"CHANGE MODE TCP:CLIENT", "CHANGE IP:10.1.2.3", "CHANGE MASK:255.255.0.0",
+                       "CHANGE GATEWAY:10.1.2.254", "CHANGE PORT TCP:10502", "CHANGE PARITY:odd",
+                       "CHANGE SPEED RS485:57600", "CHANGE STOP BIT:2", "change timeout response:700",
+                       "CHANGE IP SERVER TCP:10.1.2.9", "CHANGE TIMEOUT TCP:30", "change rtu virtual id:5",
+                       "change tcp slave id:off", "reset"}
+        << "<FONT COLOR='#008000'>Изменение параметров Modbus universal было успешно</FONT>";
+}
+
+void GatewayStepsTest::wholeWrite()
+{
+    QFETCH(gateway::Variant, variant);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, message);
+    WriteState state;
+    state.confirmed = true;
+    QStringList sent;
+    QList<int> steps;
+    QByteArray received;
+    Action last;
+    for (int step = 0; step < 40; ++step) {
+        last = writeTick(variant, step, state, filledForm());
+        if (!last.send.isEmpty()) {
+            sent << QString::fromLatin1(last.send);
+            steps << step;
+            received += last.send;
+        }
+        if (last.before.stop)
+            break;
+    }
+    QCOMPARE(sent, commands);
+    QCOMPARE(received, commands.join("").toLatin1());
+    for (int i = 0; i < steps.size(); ++i)
+        QCOMPARE(steps[i], 2 * i); // the restart at step 14, 18 or 26
+    QCOMPARE(last.box.kind, Message::Information);
+    QCOMPARE(last.box.title, QStringLiteral("Результы изменения"));
+    QCOMPARE(last.box.text, message);
+    QVERIFY(last.reboot);
+    QVERIFY(last.before.writeText);
+    QCOMPARE(last.before.counter, Counter::Zero);
 }
 
 void GatewayStepsTest::restartAndReset()
