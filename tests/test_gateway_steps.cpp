@@ -233,6 +233,7 @@ void GatewayStepsTest::write_data()
     QTest::newRow("universal silent") << U << 3 << false << false << "stop | " + kUniversal + silent;
     QTest::newRow("confirmed at the check") << R << 3 << true << false << "";
     QTest::newRow("gateway") << T << 4 << true << true << "await | send CHANGE GATEWAY:10.1.2.254";
+    QTest::newRow("mask unanswered") << R << 4 << true << false << "stop | " + kRtuTcp + silent;
     QTest::newRow("port") << T << 6 << true << true << "await | send CHANGE PORT TCP:10502";
     QTest::newRow("parity digit") << R << 8 << true << true << "await | send CHANGE PARITY:1";
     QTest::newRow("speed") << T << 10 << true << true << "await | send CHANGE SPEED RS485:57600";
