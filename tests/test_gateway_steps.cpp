@@ -149,9 +149,6 @@ void GatewayStepsTest::scan_data()
     const auto R = gateway::Variant::RtuTcp;
     const auto U = gateway::Variant::Universal;
 
-    QTest::newRow("first command") << T << 0 << true << "" << true << false << false << "await | send MAC";
-    QTest::newRow("universal first command") << U << 0 << true << "" << true << false << false
-                                             << "await | send MODE TCP";
     QTest::newRow("port closed") << R << 3 << false << "ip 1.2.3.4" << true << false << false
                                  << "stop, tick not counted";
     // The universal tick does not look at the port.
@@ -173,19 +170,7 @@ void GatewayStepsTest::scan_data()
                                                << "stop | " + kUniversal + " | then disconnect | scan text";
     QTest::newRow("silent while the first box is open") << T << 2 << true << "" << false << true << false
                                                         << "await | send MASK";
-    QTest::newRow("TCP-RTU last command") << T << 7 << true << "x" << true << false << false
-                                          << "await | send STOP BIT";
-    QTest::newRow("TCP-RTU end") << T << 8 << true << "x" << true << false << false
-                                 << "stop | scan text | " + kTwoWayEnd;
-    QTest::newRow("RTU-TCP past the TCP-RTU rows") << R << 8 << true << "x" << true << false << false
-                                                   << "await | send IP SERVER TCP";
-    QTest::newRow("RTU-TCP end") << R << 10 << true << "x" << true << false << false
-                                 << "stop | scan text | " + kTwoWayEnd;
     QTest::newRow("RTU-TCP past the end") << R << 11 << true << "x" << false << false << false << "";
-    QTest::newRow("universal end")
-        << U << 15 << true << "x" << true << false << false
-        << "stop | scan text | unmark Ip,ServerIp,Parity,StopBits,Speed,Mask,PortTcp,TcpTimeout,Gateway,Mode,"
-           "RtuId,ResponseTimeout,TcpSlaveId | lavender Mac,Version";
     QTest::newRow("universal end, slave off")
         << U << 15 << true << "x" << true << false << true
         << "stop | scan text | unmark Ip,ServerIp,Parity,StopBits,Speed,Mask,PortTcp,TcpTimeout,Gateway,Mode,"
@@ -223,7 +208,6 @@ void GatewayStepsTest::write_data()
     const auto U = gateway::Variant::Universal;
     const QString silent = " | then disconnect | scan text | write text";
 
-    QTest::newRow("TCP-RTU ip") << T << 0 << false << true << "await | send CHANGE IP:10.1.2.3";
     QTest::newRow("TCP-RTU mask, unanswered ip") << T << 2 << false << false
                                                  << "await | send CHANGE MASK:255.255.0.0";
     QTest::newRow("odd step") << T << 1 << false << false << "";
@@ -232,12 +216,7 @@ void GatewayStepsTest::write_data()
     QTest::newRow("RTU-TCP silent") << R << 3 << false << false << "stop | " + kRtuTcp + silent;
     QTest::newRow("universal silent") << U << 3 << false << false << "stop | " + kUniversal + silent;
     QTest::newRow("confirmed at the check") << R << 3 << true << false << "";
-    QTest::newRow("gateway") << T << 4 << true << true << "await | send CHANGE GATEWAY:10.1.2.254";
     QTest::newRow("mask unanswered") << R << 4 << true << false << "stop | " + kRtuTcp + silent;
-    QTest::newRow("port") << T << 6 << true << true << "await | send CHANGE PORT TCP:10502";
-    QTest::newRow("parity digit") << R << 8 << true << true << "await | send CHANGE PARITY:1";
-    QTest::newRow("speed") << T << 10 << true << true << "await | send CHANGE SPEED RS485:57600";
-    QTest::newRow("stop bits") << T << 12 << true << true << "await | send CHANGE STOP BIT:2";
     // A converter silent half way: no restart, no success box.
     QTest::newRow("TCP-RTU silent before the restart") << T << 14 << true << false << "stop | " + kTcpRtu + silent;
     QTest::newRow("universal silent half way") << U << 20 << true << false << "stop | " + kUniversal + silent;
@@ -246,21 +225,7 @@ void GatewayStepsTest::write_data()
         << "await | send RESET | reboot | stop | write text | box information Результы изменения/<FONT "
            "COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT> | then neutral "
            "Ip,ServerIp,Parity,StopBits,Speed,Mask,PortTcp,TcpTimeout,Mac,Gateway";
-    QTest::newRow("RTU-TCP server") << R << 14 << true << true << "await | send CHANGE IP SERVER TCP:10.1.2.9";
-    QTest::newRow("RTU-TCP timeout") << R << 16 << true << true << "await | send CHANGE TIMEOUT TCP:30";
-    QTest::newRow("RTU-TCP restart")
-        << R << 18 << true << true
-        << "await | send RESET | reboot | stop | write text | box information Результы изменения/<FONT "
-           "COLOR='#008000'>Изменение параметров Modbus RTU-TCP было успешно</FONT> | then neutral "
-           "Ip,ServerIp,Parity,StopBits,Speed,Mask,PortTcp,TcpTimeout,Mac,Gateway";
     QTest::newRow("RTU-TCP past the end") << R << 20 << true << true << "";
-    QTest::newRow("universal mode") << U << 0 << false << true << "await | send CHANGE MODE TCP:CLIENT";
-    QTest::newRow("universal ip") << U << 2 << false << true << "await | send CHANGE IP:10.1.2.3";
-    QTest::newRow("universal parity word") << U << 10 << true << true << "await | send CHANGE PARITY:odd";
-    QTest::newRow("universal response time-out") << U << 16 << true << true
-                                                 << "await | send change timeout response:700";
-    QTest::newRow("universal rtu id") << U << 22 << true << true << "await | send change rtu virtual id:5";
-    QTest::newRow("universal slave off") << U << 24 << true << true << "await | send change tcp slave id:off";
     QTest::newRow("universal restart")
         << U << 26 << true << true
         << "await | send reset | reboot | stop | write text | box information Результы изменения/<FONT "
