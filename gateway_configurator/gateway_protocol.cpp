@@ -1,5 +1,7 @@
 #include "gateway_protocol.h"
 
+#include "serial_link.h"
+
 #include <QStringList>
 
 namespace gateway {
@@ -143,11 +145,7 @@ QByteArray factoryResetCommand()
 
 QString decodeReply(const QByteArray &bytes)
 {
-    const int nul = bytes.indexOf('\0');
-    QString text = QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
-    text.remove(QLatin1Char('\r'));
-    text.remove(QLatin1Char('\n'));
-    return text;
+    return serial_link::replyText(bytes);
 }
 
 QString cutValue(const QString &reply, int skip, int longest)

@@ -10,7 +10,9 @@ class QTimer;
 class QWidget;
 class Ui_MainWindow;
 
-namespace gateway { struct ScanRow; struct WriteRow; enum class Field; enum class Variant; }
+namespace gateway { enum class Field; enum class Variant; }
+namespace gateway_sequences { struct Action; struct Effects; enum class Operation; }
+namespace serial_link { class QuietCollector; }
 
 // The converter configurator's one window. It owns the form, the serial port
 // through which every converter command goes, and four 1000 ms step timers:
@@ -61,20 +63,18 @@ private:
     friend struct GatewayWindowProbe; // read-only look at the state, for the test suite
 
     QWidget *fieldWidget(gateway::Field field) const;
-    void sendCommand(const QByteArray &bytes);
+    void disconnectedForm();
+    void startScan(QTimer *timer, bool universal);
     void scanTick(gateway::Variant variant);
     void writeTick(gateway::Variant variant);
-    void applyScanValue(const gateway::ScanRow &row, gateway::Variant variant);
-    void applyWriteReply(const gateway::WriteRow &row, bool universal);
-    void reportNoConverter(gateway::Variant variant);
-    void abandonSilentScan(QTimer *timer, int &counter, gateway::Variant variant);
-    bool scanFellSilent(int step) const;
-    void endSilentScan(QTimer *timer, int &counter, gateway::Variant variant);
-    void abandonSilentWrite(QTimer *timer, int &counter, gateway::Variant variant);
-    void judgeReply();
+    void replyStarted();
+    void judgeReply(const QByteArray &bytes);
+    QTimer *timerOf(gateway_sequences::Operation operation, int **counter);
+    void perform(const gateway_sequences::Action &action, QTimer *timer, int *counter, int step);
+    void applyEffects(const gateway_sequences::Effects &effects, QTimer *timer, int *counter, int step);
+    void showField(const gateway_sequences::Action &action);
     void clearFieldStyles(std::initializer_list<gateway::Field> fields);
     void paintUnlessRed(QWidget *widget, const char *style);
-    void clearReadMarks(std::initializer_list<gateway::Field> fields);
     void clearRedMarks();
     bool loadSettingsIntoForm(const QString &fileName, bool verbose);
 
@@ -94,11 +94,10 @@ private:
     QString settingsFileName;
     bool writeConfirmed = false;
 
-    // A reply being collected until the line falls quiet, and the step timer
+    // A reply being collected until the line falls quiet, and the operation
     // and step that were current when its first byte came in.
-    QByteArray replyBuffer;
-    QTimer *replyQuietTimer = nullptr;
-    QTimer *replyTimer = nullptr;
+    serial_link::QuietCollector *replies = nullptr;
+    gateway_sequences::Operation replyOperation{};
     int replyStep = 0;
     // Whether the last command of a scan or write got any reply.
     bool commandAnswered = true;

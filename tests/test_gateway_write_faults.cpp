@@ -27,17 +27,12 @@ void GatewayWriteFaultsTest::refusedValue_data()
     QTest::addColumn<int>("sent");
     QTest::addColumn<QString>("text");
     const QString wide = "<FONT COLOR='#800000'> Ошибка записи </FONT>";
-    const QString tight = "<FONT COLOR='#800000'>Ошибка записи </FONT>";
-    QTest::newRow("TCP-RTU gateway") << ConverterSim::TcpRtu << QByteArray("CHANGE GATEWAY:") << QByteArray("ERROR")
-                                     << "lineEdit_gateway" << 3 << wide;
+    // The TCP-RTU gateway, the RTU-TCP port (tight text) and the universal "?"
+    // refusals are rows of test_gateway_steps (reply).
     QTest::newRow("TCP-RTU takes only upper-case OK")
         << ConverterSim::TcpRtu << QByteArray("CHANGE IP:") << QByteArray("ok") << "lineEdit_ip" << 1 << wide;
-    QTest::newRow("RTU-TCP port") << ConverterSim::RtuTcp << QByteArray("CHANGE PORT TCP:") << QByteArray("ERROR")
-                                  << "lineEdit_portTCP" << 4 << tight;
     QTest::newRow("universal mode refused") << ConverterSim::Universal << QByteArray("CHANGE MODE TCP:")
                                             << QByteArray("OK") << "comboBox_mode" << 1 << wide;
-    QTest::newRow("universal question mark") << ConverterSim::Universal << QByteArray("change timeout response:")
-                                             << QByteArray("?") << "lineEdit_timewait" << 9 << wide;
 }
 
 void GatewayWriteFaultsTest::refusedValue()

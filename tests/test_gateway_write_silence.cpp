@@ -23,10 +23,7 @@ void GatewayWriteSilenceTest::silentConverter_data()
     QTest::addColumn<ConverterSim::Variant>("variant");
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QString>("text");
-    QTest::newRow("TCP-RTU") << ConverterSim::TcpRtu << QStringList{"CHANGE IP:10.0.0.5", "CHANGE MASK:255.0.0.0"}
-                             << "нет соединения с модулем Modbus TCP-RTU";
-    QTest::newRow("RTU-TCP") << ConverterSim::RtuTcp << QStringList{"CHANGE IP:10.0.0.5", "CHANGE MASK:255.0.0.0"}
-                             << "нет соединения с модулем Modbus RTU-TCP";
+    // The TCP-RTU and RTU-TCP checks at step 3 are rows of test_gateway_steps (write).
     QTest::newRow("universal") << ConverterSim::Universal << QStringList{"CHANGE MODE TCP:SERVER", "CHANGE IP:10.0.0.5"}
                                << "нет соединения с модулем Modbus universal";
 }
@@ -102,9 +99,8 @@ void GatewayWriteSilenceTest::fallsSilentHalfWay_data()
     QTest::addColumn<QByteArray>("unanswered");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("sent");
-    // Silent to the last command: the restart must not go out.
-    QTest::newRow("TCP-RTU, before the restart") << ConverterSim::TcpRtu << QByteArray("CHANGE STOP BIT:")
-                                                 << "нет соединения с модулем Modbus TCP-RTU" << 7;
+    // Silent to the last command, the restart not sent: a row of
+    // test_gateway_steps (write, "TCP-RTU silent before the restart").
     // An ignored reply is still an answer; silence after it ends the write.
     QTest::newRow("universal") << ConverterSim::Universal << QByteArray("CHANGE IP SERVER TCP:")
                                << "нет соединения с модулем Modbus universal" << 10;
