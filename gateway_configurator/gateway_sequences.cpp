@@ -15,24 +15,28 @@ QString tr(const char *text)
     return QCoreApplication::translate("MainWindow", text);
 }
 
+// The text of a box naming the variant, one of three whole source texts.
+QString byVariant(Variant variant, const char *tcpRtu, const char *rtuTcp, const char *universal)
+{
+    if (variant == Variant::TcpRtu)
+        return tr(tcpRtu);
+    return tr(variant == Variant::RtuTcp ? rtuTcp : universal);
+}
+
 Message noConverter(Variant variant)
 {
-    const char *text = "нет соединения с модулем Modbus universal";
-    if (variant == Variant::TcpRtu)
-        text = "нет соединения с модулем Modbus TCP-RTU";
-    else if (variant == Variant::RtuTcp)
-        text = "нет соединения с модулем Modbus RTU-TCP";
-    return Message{Message::Critical, tr("Ошибка соединения"), tr(text)};
+    return Message{Message::Critical, tr("Ошибка соединения"),
+                   byVariant(variant, "нет соединения с модулем Modbus TCP-RTU",
+                             "нет соединения с модулем Modbus RTU-TCP",
+                             "нет соединения с модулем Modbus universal")};
 }
 
 Message writeDone(Variant variant)
 {
-    const char *text = "<FONT COLOR='#008000'>Изменение параметров Modbus universal было успешно</FONT>";
-    if (variant == Variant::TcpRtu)
-        text = "<FONT COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT>";
-    else if (variant == Variant::RtuTcp)
-        text = "<FONT COLOR='#008000'>Изменение параметров Modbus RTU-TCP было успешно</FONT>";
-    return Message{Message::Information, tr("Результы изменения"), tr(text)};
+    return Message{Message::Information, tr("Результы изменения"),
+                   byVariant(variant, "<FONT COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT>",
+                             "<FONT COLOR='#008000'>Изменение параметров Modbus RTU-TCP было успешно</FONT>",
+                             "<FONT COLOR='#008000'>Изменение параметров Modbus universal было успешно</FONT>")};
 }
 
 Effects stopped(Counter counter = Counter::Zero)

@@ -1,6 +1,7 @@
 // The converter window's sequences step by step, without timers: each row a
 // step (or a reply) and what the window is told to do, written out whole.
 
+#include "filled_form_write.h"
 #include "gateway_sequences.h"
 
 #include <QtTest>
@@ -364,22 +365,13 @@ void GatewayStepsTest::wholeWrite_data()
     QTest::addColumn<gateway::Variant>("variant");
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<QString>("message");
-    const QStringList common{"CHANGE IP:10.1.2.3", "CHANGE MASK:255.255.0.0", "CHANGE GATEWAY:10.1.2.254",
-                             "CHANGE PORT TCP:10502", "CHANGE PARITY:1", "CHANGE SPEED RS485:57600",
-                             "CHANGE STOP BIT:2"};
-    QTest::newRow("TCP-RTU") << gateway::Variant::TcpRtu << common + QStringList{"RESET"}
-                             << "<FONT COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT>";
-    QTest::newRow("RTU-TCP") << gateway::Variant::RtuTcp
-                             << common + QStringList{"CHANGE IP SERVER TCP:10.1.2.9", "CHANGE TIMEOUT TCP:30", "RESET"}
-                             << "<FONT COLOR='#008000'>Изменение параметров Modbus RTU-TCP было успешно</FONT>";
-    QTest::newRow("universal")
-        << gateway::Variant::Universal
-        << QStringList{"CHANGE MODE TCP:CLIENT", "CHANGE IP:10.1.2.3", "CHANGE MASK:255.255.0.0",
-                       "CHANGE GATEWAY:10.1.2.254", "CHANGE PORT TCP:10502", "CHANGE PARITY:odd",
-                       "CHANGE SPEED RS485:57600", "CHANGE STOP BIT:2", "change timeout response:700",
-                       "CHANGE IP SERVER TCP:10.1.2.9", "CHANGE TIMEOUT TCP:30", "change rtu virtual id:5",
-                       "change tcp slave id:off", "reset"}
-        << "<FONT COLOR='#008000'>Изменение параметров Modbus universal было успешно</FONT>";
+    QTest::newRow("TCP-RTU") << gateway::Variant::TcpRtu << filled_form::writeCommands(gateway::Variant::TcpRtu)
+                             << filled_form::writeReport("TCP-RTU");
+    QTest::newRow("RTU-TCP") << gateway::Variant::RtuTcp << filled_form::writeCommands(gateway::Variant::RtuTcp)
+                             << filled_form::writeReport("RTU-TCP");
+    QTest::newRow("universal") << gateway::Variant::Universal
+                               << filled_form::writeCommands(gateway::Variant::Universal)
+                               << filled_form::writeReport("universal");
 }
 
 void GatewayStepsTest::wholeWrite()

@@ -2,6 +2,7 @@
 // every second tick, the restart command last, the success report, and the
 // converter restarting quietly afterwards.
 
+#include "filled_form_write.h"
 #include "gateway_bench.h"
 
 Q_DECLARE_METATYPE(ConverterSim::Variant)
@@ -42,11 +43,8 @@ void GatewayWriteTest::fullWrite_data()
     QTest::addColumn<ConverterSim::Variant>("variant");
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<QString>("message");
-    const QStringList common{"CHANGE IP:10.1.2.3", "CHANGE MASK:255.255.0.0", "CHANGE GATEWAY:10.1.2.254",
-                             "CHANGE PORT TCP:10502", "CHANGE PARITY:1", "CHANGE SPEED RS485:57600",
-                             "CHANGE STOP BIT:2"};
-    QTest::newRow("TCP-RTU") << ConverterSim::TcpRtu << common + QStringList{"RESET"}
-                             << "<FONT COLOR='#008000'>Изменение параметров Modbus TCP-RTU было успешно</FONT>";
+    QTest::newRow("TCP-RTU") << ConverterSim::TcpRtu << filled_form::writeCommands(gateway::Variant::TcpRtu)
+                             << filled_form::writeReport("TCP-RTU");
     // The RTU-TCP and universal lists, their reports and the verdicts on their
     // replies are checked step by step, without timers (test_gateway_steps:
     // wholeWrite, reply); one paced run of the write is enough here.
