@@ -147,15 +147,22 @@ QStringList iniValueElements(const QByteArray &data, int from, int to)
     return elements;
 }
 
-// Whether QSettings would take this text for a serialized value rather than
-// plain text: a leading '@' that is not the escaped "@@". "@String(...)" is
-// plain text too: QSettings writes a text that holds a NUL character that way
-// and reads it back as the text between the parentheses.
-bool looksSerialized(const QString &element)
+// Whether QSettings would take this value for a serialized one rather than
+// plain text: an element with a leading '@' that is not the escaped "@@".
+// "@String(...)" standing alone is plain text too: QSettings writes a text
+// that holds a NUL character that way and reads it back as the text between
+// the parentheses. Inside a list it turns the whole list into a list of
+// variants, which no saved file holds.
+bool looksSerialized(const QStringList &elements)
 {
-    if (element.startsWith(QLatin1String("@String(")) && element.endsWith(QLatin1Char(')')))
+    if (elements.size() == 1 && elements.first().startsWith(QLatin1String("@String("))
+        && elements.first().endsWith(QLatin1Char(')')))
         return false;
-    return element.startsWith(QLatin1Char('@')) && !element.startsWith(QLatin1String("@@"));
+    for (const QString &element : elements) {
+        if (element.startsWith(QLatin1Char('@')) && !element.startsWith(QLatin1String("@@")))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -217,11 +224,8 @@ bool setting_module::isSafeToRead(const QString &path)
         return false;
 
     for (const auto &range : iniValueRanges(data)) {
-        const QStringList elements = iniValueElements(data, range.first, range.second);
-        for (const QString &element : elements) {
-            if (looksSerialized(element))
-                return false;
-        }
+        if (looksSerialized(iniValueElements(data, range.first, range.second)))
+            return false;
     }
     return true;
 }

@@ -51,9 +51,9 @@ public:
     // a value: not a regular file (a FIFO would block the window in open()),
     // larger than 64 KiB, unreadable or gone, or holding a value that QSettings
     // would decode as a serialized Qt type ("@Variant(...)" and the like, whose
-    // decoding can crash the program; "@String(...)", the way a text holding a
-    // NUL character is saved, is text and is taken). The fields are then the empty set and no
-    // settings object is kept. False after a load that read its file and after
+    // decoding can crash the program; "@String(...)" as a whole value, the way
+    // a text holding a NUL character is saved, is text and is taken). The
+    // fields are then the empty set and no settings object is kept. False after a load that read its file and after
     // a load with no file name (cancelled dialog). Saves leave it unchanged.
     bool lastLoadFailed() const;
 

@@ -343,6 +343,7 @@ void TestSettingModule::serializedValuesAreRefused_data()
     QTest::newRow("at sign inside") << QByteArray("IP_ADRESS=a@b, c@Size(1 2)\n") << false;
     QTest::newRow("escaped comma") << QByteArray("IP_ADRESS=a\\, @Size(1 2)\n") << false;
     QTest::newRow("text with a NUL") << QByteArray("IP_ADRESS=@String(1\\0\\x32)\n") << false;
+    QTest::newRow("text with a NUL in a list") << QByteArray("MASK=a,\"@String(b, c)\"\n") << true;
     QTest::newRow("comment line") << QByteArray("; x=@Size(1 2)\nIP_ADRESS=1\n") << false;
     QTest::newRow("comment after value") << QByteArray("IP_ADRESS=1 ;=@Size(1 2)\n") << false;
 }
