@@ -101,7 +101,10 @@ void GatewayWriteTest::fullWrite()
         QVERIFY2(gap >= 1500 && gap <= 4000, qPrintable(QString("gap %1 ms before %2").arg(gap).arg(commands[i])));
     }
     const qint64 ticks = 2 * (commands.size() - 1) + 1;
-    QVERIFY2(took >= ticks * 1000 - 200, qPrintable(QString("%1 ms for %2 ticks").arg(took).arg(ticks)));
+    // A coarse 1 s timer may fire up to 5 % early, and did so by 224 ms over
+    // 15 ticks on a loaded machine; a write that skipped a tick would still be
+    // short by a whole second.
+    QVERIFY2(took >= ticks * 950, qPrintable(QString("%1 ms for %2 ticks").arg(took).arg(ticks)));
 
     // Confirmed fields were green while the report was up; the ignored one was not.
     QCOMPARE(stylesAtReport.value("lineEdit_ip"), kGreen);
