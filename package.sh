@@ -15,9 +15,11 @@ Builds the Debian packages of the three programs into build/packages/
 (whatever was there before is removed first):
   amd64   for ordinary PCs, built natively; needs no cross toolchain and
           leaves dpkg's architectures alone
-  armhf   for the 32-bit ARM target computer, cross built; adds armhf to
-          dpkg's architectures and installs the cross compiler and the armhf
-          Qt packages when they are missing
+  armhf   for the 32-bit ARM target computer, cross built against an armhf
+          root unpacked from the Debian archive into build/armhf-root (made
+          when missing or when its package list changed); installs the cross
+          compiler, qemu-user and mmdebstrap when they are missing, and no
+          armhf package on this machine
   all     both (the default)
 Missing build packages are installed with apt-get, as root or through sudo.
 Then scripts/check_packages.sh checks the packages.

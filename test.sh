@@ -2,8 +2,10 @@
 # Installs what is missing, builds with warnings on (and as errors), and runs
 # the whole test suite on the offscreen platform. Exits non-zero on a failure.
 #   ./test.sh              native build, in build/test
-#   ./test.sh --armhf      cross-build for 32-bit ARM (armhf), in build/armhf; the
-#                          tests run under qemu-arm user-mode emulation
+#   ./test.sh --armhf      cross-build for 32-bit ARM (armhf), in build/armhf,
+#                          against the armhf root build/armhf-root (made from
+#                          the archive when missing); the tests run on it
+#                          under qemu-arm user-mode emulation
 #   ./test.sh --sanitize   native build with AddressSanitizer and UBSan, in
 #                          build/sanitize; the whole suite, leak checking on
 #   ./test.sh --fuzz SECS  builds the libFuzzer targets with clang in build/fuzz

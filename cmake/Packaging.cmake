@@ -157,12 +157,22 @@ if(NOT deb_arch)
 endif()
 
 # cpack reads this file when it runs: dpkg-shlibdeps then looks for the
-# libraries of the packaged architecture (the armhf ones sit in their own
-# multiarch folder next to the host's).
+# libraries of the packaged architecture.
 set(CPACK_PROJECT_CONFIG_FILE ${PACKAGING_BUILD_DIR}/cpack-project.cmake)
 file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
   "set(ENV{DEB_HOST_ARCH} \"${deb_arch}\")\n"
   "set(ENV{DEB_HOST_MULTIARCH} \"${CMAKE_LIBRARY_ARCHITECTURE}\")\n")
+# A cross-build links against a root of the target's packages (the armhf
+# one of scripts/armhf_root.sh, with a dpkg database of its own): the
+# libraries are looked up there, and so are the packages they come from.
+if(CMAKE_SYSROOT)
+  if(NOT EXISTS ${CMAKE_SYSROOT}/var/lib/dpkg/status)
+    message(FATAL_ERROR "${CMAKE_SYSROOT} has no dpkg database: the packages' dependencies cannot be found")
+  endif()
+  file(APPEND ${CPACK_PROJECT_CONFIG_FILE} "set(ENV{DPKG_ADMINDIR} \"${CMAKE_SYSROOT}/var/lib/dpkg\")\n")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+      ${CMAKE_SYSROOT}/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE} ${CMAKE_SYSROOT}/lib/${CMAKE_LIBRARY_ARCHITECTURE})
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME module-configurators)

@@ -295,7 +295,7 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 printf "127.0.1.1\t%s\n" "$(hostname)" >>"$root/etc/hosts"
 in_root() { chroot "$root" "$@"; }
 
-in_root apt-get update -qq
+apt_update_retried in_root
 names=()
 paths=()
 for deb in "${amd64_debs[@]}"; do
@@ -325,6 +325,12 @@ else
         [ -f "$root/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf" ]
     check "Qt's Russian translation qtbase_ru came with the dependencies" \
         [ -f "$root/usr/share/qt5/translations/qtbase_ru.qm" ]
+    # The bus program lists and opens can0 through Qt's socketcan plugin,
+    # which Qt's runtime library does not pull in.
+    if [[ " ${names[*]} " == *" bus-configurator "* ]]; then
+        check "Qt's socketcan plugin came with the bus program's dependencies" \
+            [ -f "$root/usr/lib/x86_64-linux-gnu/qt5/plugins/canbus/libqtsocketcanbus.so" ]
+    fi
 fi
 
 # An engineer in the CAN group, and one outside it.
@@ -487,6 +493,10 @@ if [ ${#armhf_debs[@]} -gt 0 ]; then
     fi
     check "the armhf root holds Liberation Serif and qtbase_ru, from the dependencies" \
         eval '[ -f "$armroot/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf" ] && [ -f "$armroot/usr/share/qt5/translations/qtbase_ru.qm" ]'
+    if ls "$pkgdir"/bus-configurator_*_armhf.deb >/dev/null 2>&1; then
+        check "the armhf root holds Qt's socketcan plugin, from the bus program's dependencies" \
+            [ -f "$armroot/usr/lib/arm-linux-gnueabihf/qt5/plugins/canbus/libqtsocketcanbus.so" ]
+    fi
     for deb in "${armhf_debs[@]}"; do
         dpkg-deb -x "$deb" "$armroot"
     done
