@@ -270,6 +270,7 @@ void GatewayWindowTest::lostPortWhileScanning()
 
     QVERIFY(!Probe::serial(*bench.window).isOpen());
     QVERIFY(!Probe::anyTimerActive(*bench.window));
+    QVERIFY(!bench.window->findChild<QProgressBar *>()->isVisible());
     QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
     QCOMPARE(ui->connect->text(), kConnect);
     QCOMPARE(ui->scan_parameters->text(), kScan);
