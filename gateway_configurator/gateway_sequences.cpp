@@ -314,4 +314,22 @@ Action judgeReply(const QString &reply, Operation operation, int step)
     return a;
 }
 
+Progress progress(Operation operation, Variant variant, int counter)
+{
+    Progress p;
+    if (operation == Operation::UniversalScan || operation == Operation::UniversalWrite)
+        variant = Variant::Universal;
+    if (operation == Operation::Scan || operation == Operation::UniversalScan) {
+        // Step k sends row k; the end row sends nothing.
+        p.total = int(gateway::scanRows(variant).size());
+        p.sent = counter;
+    } else if (operation != Operation::None) {
+        // Each even step sends a row, the completion step the restart.
+        p.total = int(gateway::writeRows(variant).size()) + 1;
+        p.sent = (counter + 1) / 2;
+    }
+    p.sent = qBound(0, p.sent, p.total);
+    return p;
+}
+
 } // namespace gateway_sequences

@@ -127,4 +127,14 @@ constexpr Variant kSharedTable = Variant::RtuTcp;
 // A reply (text) to the command on the line while the counter held `step`.
 Action judgeReply(const QString &reply, Operation operation, int step);
 
+// How far a scan or write has come with its counter at `counter`: the
+// commands sent, of all the commands it sends for the variant (a write's
+// restart command included). The universal operations are of the universal
+// converter whatever `variant` says; Operation::None has none.
+struct Progress {
+    int sent = 0;
+    int total = 0;
+};
+Progress progress(Operation operation, Variant variant, int counter);
+
 } // namespace gateway_sequences

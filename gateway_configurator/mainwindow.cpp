@@ -3,6 +3,7 @@
 #include "gateway_sequences.h"
 #include "serial_link.h"
 #include "serial_port_list.h"
+#include "status_progress.h"
 #include "ui_mainwindow.h"
 #include "window_fit.h"
 
@@ -10,6 +11,7 @@
 #include <QDebug>
 #include <QIcon>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QTimer>
 
 using gateway::Field;
@@ -81,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     // The window has a fixed size: no grip that invites a resize.
     ui->statusbar->setSizeGripEnabled(false);
+    progress = status_progress::add(*ui->statusbar);
 
     setWindowTitle(tr("Конфигуратор Modbus TCP-RTU"));
     setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
@@ -250,6 +253,7 @@ void MainWindow::on_connect_clicked()
         scanStep = writeStep = universalScanStep = universalWriteStep = 0;
         ui->scan_parameters->setText(tr(kScanText));
         ui->applyButton->setText(tr(kWriteText));
+        showProgress();
     }
 }
 
@@ -317,6 +321,7 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     universalWriteTimer->stop();
     universalScanTimer->stop();
     universalWriteStep = universalScanStep = 0;
+    showProgress();
     if (rebootExpected) {
         // The converter was told to restart: its port going away is expected,
         // and a write cut off here must not run on to its success report.
@@ -404,6 +409,7 @@ void MainWindow::perform(const Action &action, QTimer *timer, int *counter, int 
         writeConfirmed = true;
     showField(action);
     applyEffects(action.before, timer, counter, step);
+    showProgress();
     if (action.box.kind != gateway_sequences::Message::None) {
         if (action.quietBox)
             silenceReported = true;
@@ -415,6 +421,7 @@ void MainWindow::perform(const Action &action, QTimer *timer, int *counter, int 
             silenceReported = false;
     }
     applyEffects(action.after, timer, counter, step);
+    showProgress();
 }
 
 QTimer *MainWindow::timerOf(Operation operation, int **counter)
@@ -430,6 +437,37 @@ QTimer *MainWindow::timerOf(Operation operation, int **counter)
     return nullptr;
 }
 
+// The operation running now; where more than one timer runs, the write before
+// the scan, the two-way converters before the universal one.
+Operation MainWindow::runningOperation()
+{
+    for (Operation operation : {Operation::Write, Operation::Scan, Operation::UniversalWrite,
+                                Operation::UniversalScan}) {
+        int *counter = nullptr;
+        if (timerOf(operation, &counter)->isActive())
+            return operation;
+    }
+    return Operation::None;
+}
+
+// The bar shows the commands the running scan or write has sent, of all it
+// sends; it is there only while one runs.
+void MainWindow::showProgress()
+{
+    const Operation operation = runningOperation();
+    int *counter = nullptr;
+    if (!timerOf(operation, &counter)) {
+        progress->hide();
+        return;
+    }
+    Variant variant = Variant::TcpRtu;
+    gateway::variantFromIndex(ui->conbox0->currentIndex(), &variant);
+    const gateway_sequences::Progress done = gateway_sequences::progress(operation, variant, *counter);
+    progress->setRange(0, done.total);
+    progress->setValue(done.sent);
+    progress->show();
+}
+
 // -------------------------------------------------------------- reply parser
 
 void MainWindow::readData()
@@ -438,22 +476,12 @@ void MainWindow::readData()
 }
 
 // The first byte of a reply came: it answers the command of the operation
-// running now (the write before the scan, the two-way converters before the
-// universal one), at the step its counter holds now.
+// running now, at the step its counter holds now.
 void MainWindow::replyStarted()
 {
-    replyOperation = Operation::None;
-    replyStep = 0;
-    for (Operation operation : {Operation::Write, Operation::Scan, Operation::UniversalWrite,
-                                Operation::UniversalScan}) {
-        int *counter = nullptr;
-        QTimer *timer = timerOf(operation, &counter);
-        if (timer->isActive()) {
-            replyOperation = operation;
-            replyStep = *counter;
-            break;
-        }
-    }
+    replyOperation = runningOperation();
+    int *counter = nullptr;
+    replyStep = timerOf(replyOperation, &counter) ? *counter : 0;
 }
 
 void MainWindow::judgeReply(const QByteArray &bytes)
@@ -483,18 +511,18 @@ void MainWindow::on_scan_parameters_clicked()
             if (universalScanTimer->isActive()) {
                 universalScanTimer->stop();
                 universalScanStep = 0;
-                return;
+            } else {
+                startScan(universalScanTimer, true);
             }
-            startScan(universalScanTimer, true);
         } else if (index == 0 || index == 1) {
             writeTimer->stop();
             writeStep = 0;
             if (scanTimer->isActive()) {
                 scanTimer->stop();
                 scanStep = 0;
-                return;
+            } else {
+                startScan(scanTimer, false);
             }
-            startScan(scanTimer, false);
         }
     } else if (text == tr(kStopScanText)) {
         ui->scan_parameters->setText(tr(kScanText));
@@ -504,6 +532,7 @@ void MainWindow::on_scan_parameters_clicked()
         universalWriteTimer->stop();
         scanStep = writeStep = universalScanStep = universalWriteStep = 0;
     }
+    showProgress();
 }
 
 // A scan starts on an empty form.
@@ -586,14 +615,14 @@ void MainWindow::on_applyButton_clicked()
             if (writeTimer->isActive()) {
                 writeTimer->stop();
                 writeStep = 0;
-                return;
+            } else {
+                // Each write's presence check judges that write's own replies.
+                writeConfirmed = false;
+                clearRedMarks();
+                writeTimer->start(kStepMs);
+                clearFieldStyles({Field::Ip, Field::Mask, Field::Gateway, Field::Speed, Field::ServerIp,
+                                  Field::StopBits, Field::Parity, Field::PortTcp, Field::TcpTimeout, Field::Mac});
             }
-            // Each write's presence check judges that write's own replies.
-            writeConfirmed = false;
-            clearRedMarks();
-            writeTimer->start(kStepMs);
-            clearFieldStyles({Field::Ip, Field::Mask, Field::Gateway, Field::Speed, Field::ServerIp,
-                              Field::StopBits, Field::Parity, Field::PortTcp, Field::TcpTimeout, Field::Mac});
         } else if (index == 2) {
             if (universalWriteTimer->isActive()) {
                 universalWriteTimer->stop();
@@ -614,6 +643,7 @@ void MainWindow::on_applyButton_clicked()
         universalWriteStep = 0;
         styleclear();
     }
+    showProgress();
 }
 
 void MainWindow::change_parametersofmodbus()

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 
+class QProgressBar;
 class QTimer;
 class QWidget;
 class Ui_MainWindow;
@@ -70,6 +71,8 @@ private:
     void replyStarted();
     void judgeReply(const QByteArray &bytes);
     QTimer *timerOf(gateway_sequences::Operation operation, int **counter);
+    gateway_sequences::Operation runningOperation();
+    void showProgress();
     void perform(const gateway_sequences::Action &action, QTimer *timer, int *counter, int step);
     void applyEffects(const gateway_sequences::Effects &effects, QTimer *timer, int *counter, int step);
     void showField(const gateway_sequences::Action &action);
@@ -103,4 +106,6 @@ private:
     bool commandAnswered = true;
     // The box of a scan that found nothing received at its first check is open.
     bool silenceReported = false;
+    // At the right of the status bar while a scan or write runs.
+    QProgressBar *progress = nullptr;
 };

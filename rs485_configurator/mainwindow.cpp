@@ -2,10 +2,12 @@
 
 #include "rs485_protocol.h"
 #include "serial_port_list.h"
+#include "status_progress.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -53,6 +55,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     status = new QStatusBar(this);
     setStatusBar(status);
+    progress = status_progress::add(*status);
 
     ui->cbPorts->clear();
     ports = serial_port_list::names();
@@ -105,6 +108,7 @@ void MainWindow::on_BT_Open_Connect_clicked()
         readTimer->stop();
         findTimer->stop();
         writeTimer->stop();
+        showProgress(rs485::Timer::None);
     }
 }
 
@@ -156,6 +160,7 @@ void MainWindow::handleError(QSerialPort::SerialPortError error)
     writeTimer->stop();
     replyTimer->stop();
     collector->clear();
+    showProgress(rs485::Timer::None);
     if (lost || openFailed || error == QSerialPort::DeviceNotFoundError || error == QSerialPort::OpenError
         || error == QSerialPort::ResourceError)
         QMessageBox::critical(this, tr("Critical Error"), tr("Ошибка соединения"), QMessageBox::Ok);
@@ -248,6 +253,8 @@ void MainWindow::apply(const rs485::ReplyStep &step)
         writeTimer->start(step.intervalMs);
     if (step.closeLink && serial && serial->isOpen())
         serial->close();
+    // A sequence goes on only where the reply restarts its timer.
+    showProgress(step.restart);
 
     switch (step.box) {
     case rs485::Box::None:
@@ -273,11 +280,32 @@ void MainWindow::apply(const rs485::ReplyStep &step)
 
 // ---------------------------------------------------- read and write sequences
 
+// While the search waits for a module the bar runs with no end; otherwise it
+// shows the commands of `sequence` answered so far, of all its commands, and
+// with no sequence under way it is hidden.
+void MainWindow::showProgress(rs485::Timer sequence)
+{
+    progressOf = sequence;
+    if (findTimer->isActive()) {
+        progress->setRange(0, 0);
+    } else if (sequence == rs485::Timer::None) {
+        progress->hide();
+        return;
+    } else {
+        const bool read = sequence == rs485::Timer::Read;
+        const rs485::Progress done = rs485::progress(sequence, read ? readStep : writeStep, awaitingReply);
+        progress->setRange(0, done.total);
+        progress->setValue(done.answered);
+    }
+    progress->show();
+}
+
 void MainWindow::on_BT_Read_values_clicked()
 {
     readStep = 0;
     readTimer->start(kPacing.startMs);
     status->showMessage(tr("Чтение начато"));
+    showProgress(rs485::Timer::Read);
 }
 
 void MainWindow::onTimerST5()
@@ -285,8 +313,11 @@ void MainWindow::onTimerST5()
     const rs485::TickStep step = rs485::readTick(readStep);
     readStep = step.next;
     readTimer->stop();
-    if (step.finished)
+    if (step.finished) {
+        if (progressOf == rs485::Timer::Read)
+            showProgress(rs485::Timer::None);
         return;
+    }
     status->showMessage(tr("Передано :") + step.command);
     sendCommand(step.command, true);
 }
@@ -295,6 +326,7 @@ void MainWindow::on_BT_Write_values_clicked()
 {
     writeStep = 0;
     writeTimer->start(kPacing.startMs);
+    showProgress(rs485::Timer::Write);
 }
 
 void MainWindow::onTimerWriteST5()
@@ -304,8 +336,11 @@ void MainWindow::onTimerWriteST5()
     const rs485::TickStep step = rs485::writeTick(writeStep, values);
     writeStep = step.next;
     writeTimer->stop();
-    if (step.finished)
+    if (step.finished) {
+        if (progressOf == rs485::Timer::Write)
+            showProgress(rs485::Timer::None);
         return;
+    }
     status->showMessage(tr("Передано :") + step.command);
     if (QComboBox *list = settingList(step.markRed))
         list->setStyleSheet(redSS);
@@ -326,6 +361,7 @@ void MainWindow::on_BT_find_clicked()
         status->showMessage(tr("Поиск остановлен"));
     }
     ui->BT_find->setStyleSheet(graySS);
+    showProgress(progressOf);
 }
 
 void MainWindow::onfindTimerST5()
@@ -338,6 +374,7 @@ void MainWindow::onfindTimerST5()
     if (step.giveUp) {
         findTimer->stop();
         status->showMessage(tr("Модуль не найден"));
+        showProgress(progressOf);
     }
     if (step.portsChanged)
         ports = current;
@@ -351,6 +388,7 @@ void MainWindow::onfindTimerST5()
         ui->BT_Open_Connect->setText(tr(kDisconnectText));
         ui->BT_find->setStyleSheet(greenSS);
         readTimer->start(step.readDelayMs);
+        showProgress(rs485::Timer::Read);
     }
 }
 

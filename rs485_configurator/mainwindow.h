@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class QComboBox;
+class QProgressBar;
 class QStatusBar;
 class QTimer;
 class Ui_MainWindow;
@@ -65,6 +66,7 @@ private:
     void apply(const rs485::ReplyStep &step);
     QComboBox *settingList(rs485::Setting setting) const;
     void dropPort();
+    void showProgress(rs485::Timer sequence);
 
     int readStep = 0;
     int writeStep = 0;
@@ -83,5 +85,9 @@ private:
     QString lastReply;
     QByteArray rxBuffer; // the bytes of the last reply
     QStatusBar *status = nullptr;
+    // At the right of the status bar: the read or write under way
+    // (`progressOf`), or a search waiting for a module.
+    QProgressBar *progress = nullptr;
+    rs485::Timer progressOf = rs485::Timer::None;
     Ui_MainWindow *ui = nullptr;
 };

@@ -113,6 +113,16 @@ ReplyStep afterTimeOut()
     return out;
 }
 
+Progress progress(Timer sequence, int step, bool awaitingReply)
+{
+    Progress out;
+    if (sequence != Timer::None)
+        while (!(sequence == Timer::Read ? readCommand(out.total) : writeCommand(out.total, QString())).isEmpty())
+            ++out.total;
+    out.answered = qBound(0, step - (awaitingReply ? 1 : 0), out.total);
+    return out;
+}
+
 SearchStep searchTick(int findTicks, Lamp shown, const QStringList &known, const QStringList &current,
                       const Pacing &pacing)
 {

@@ -90,6 +90,16 @@ ReplyStep afterReply(const QString &command, const QByteArray &reply, int writeS
 // (a reply that still comes moves it on).
 ReplyStep afterTimeOut();
 
+// How far a read or write has come with its step counter at `step` (the
+// commands sent so far), its last command still awaiting its reply or not:
+// the commands answered, of all the commands of the sequence.
+struct Progress
+{
+    int answered = 0;
+    int total = 0;
+};
+Progress progress(Timer sequence, int step, bool awaitingReply);
+
 // A search tick, given the ticks counted so far, the ports known before and
 // the ports there now. The count to store is `ticks`.
 enum class Lamp { Gray, Gray2, Green, Red };

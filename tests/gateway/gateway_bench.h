@@ -11,6 +11,7 @@
 #include "startup.h"
 #include "ui_mainwindow.h"
 
+#include <QProgressBar>
 #include <QTimer>
 #include <QtTest>
 

@@ -90,10 +90,15 @@ void GatewayScanTest::fullScan()
     QCOMPARE(ui->lineEdit_ip->text(), QString());
     QCOMPARE(ui->lineEdit_ip->styleSheet(), QString());
     QCOMPARE(ui->comboBox_speed->currentIndex(), 0);
+    // The bar counts the commands sent, of all the scan's.
+    QProgressBar *bar = bench.window->findChild<QProgressBar *>();
+    QVERIFY(bar->isVisible() && bar->width() <= 120 && !bar->isTextVisible());
+    QCOMPARE(QList<int>({bar->value(), bar->maximum()}), QList<int>({0, int(commands.size())}));
 
     // The first command goes out one tick after the click.
     QTRY_COMPARE_WITH_TIMEOUT(sim.commands().size(), 1, 3000);
     QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 8, 12000);
 
     // While the last reply is in, every field read shows green.
     QWidget *lastField = universal ? static_cast<QWidget *>(ui->lineEdit_tcp_id)
@@ -110,9 +115,11 @@ void GatewayScanTest::fullScan()
     for (QWidget *field : read)
         QVERIFY2(field->styleSheet() == kGreen, qPrintable(field->objectName()));
     QCOMPARE(ui->scan_parameters->text(), kStopScan);
+    QCOMPARE(bar->value(), bar->maximum());
 
     // One tick later the scan ends by itself.
     QTRY_COMPARE_WITH_TIMEOUT(ui->scan_parameters->text(), kScan, 3000);
+    QVERIFY(!bar->isVisible());
     QVERIFY(!Probe::anyTimerActive(*bench.window));
     QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
     QCOMPARE(sim.commands(), commands);
@@ -162,6 +169,7 @@ void GatewayScanTest::stopScanAtOnce()
     QTRY_COMPARE_WITH_TIMEOUT(ui->lineEdit_mask->styleSheet(), kGreen, 6000);
     ui->scan_parameters->click();
     QCOMPARE(ui->scan_parameters->text(), kScan);
+    QVERIFY(!bench.window->findChild<QProgressBar *>()->isVisible());
     QVERIFY(!Probe::anyTimerActive(*bench.window));
     QCOMPARE(Probe::steps(*bench.window), QList<int>({0, 0, 0, 0}));
     const int sent = bench.sim.commands().size();

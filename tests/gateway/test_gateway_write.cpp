@@ -73,15 +73,19 @@ void GatewayWriteTest::fullWrite()
 
     // The field colours at the moment the success report is up.
     QMap<QString, QString> stylesAtReport;
+    QProgressBar *bar = bench.window->findChild<QProgressBar *>();
+    bool barAtReport = true;
     bench.boxes.setInspector([&](const ModalCatcher::Box &) {
         for (QWidget *field : paramFields(ui))
             stylesAtReport[field->objectName()] = field->styleSheet();
+        barAtReport = bar->isVisible();
     });
 
     QElapsedTimer clock;
     clock.start();
     ui->applyButton->click();
     QCOMPARE(ui->applyButton->text(), kStopWrite);
+    QCOMPARE(bar->maximum(), commands.size()); // the restart command included
 
     QTRY_COMPARE_WITH_TIMEOUT(bench.boxes.count(), 1, 35000);
     const qint64 took = clock.elapsed();
@@ -110,6 +114,7 @@ void GatewayWriteTest::fullWrite()
     QCOMPARE(stylesAtReport.value("lineEdit_ip"), kGreen);
     QCOMPARE(stylesAtReport.value("lineEdit_mask"), kGreen);
     QCOMPARE(stylesAtReport.value("comboBox_2"), kGreen);
+    QVERIFY(!barAtReport); // the write is over
     if (universal) {
         QCOMPARE(stylesAtReport.value("comboBox_mode"), kGreen);
         QCOMPARE(stylesAtReport.value("lineEdit_timewait"), kGreen);

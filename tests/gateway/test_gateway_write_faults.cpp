@@ -52,12 +52,14 @@ void GatewayWriteFaultsTest::refusedValue()
     QWidget *refused = bench.window->findChild<QWidget *>(field);
     QVERIFY(refused);
 
-    // While the box is up: the refused field is red and the write no longer ticks.
+    // While the box is up: the refused field is red and the write no longer
+    // ticks nor shows its progress.
     QString styleWhileOpen;
     bool tickingWhileOpen = true;
     bench.boxes.setInspector([&](const ModalCatcher::Box &) {
         styleWhileOpen = refused->styleSheet();
-        tickingWhileOpen = Probe::anyTimerActive(*bench.window);
+        tickingWhileOpen = Probe::anyTimerActive(*bench.window)
+                           || bench.window->findChild<QProgressBar *>()->isVisible();
     });
     bench.boxes.setHoldMs(1200);
 

@@ -12,6 +12,7 @@
 
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QProgressBar>
 #include <QTimer>
 #include <QtTest>
 

@@ -36,6 +36,8 @@ void Rs485SearchTest::pluggedInPortIsFoundAndRead()
     Ui_MainWindow *ui = Probe::ui(w);
     ui->BT_find->click();
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Поиск начат"));
+    QProgressBar *bar = w.findChild<QProgressBar *>();
+    QVERIFY(bar->isVisible() && bar->maximum() == 0); // busy: no end
     QTRY_VERIFY(Probe::findTicks(w) >= 3);
 
     const QString path = module.slavePath();
@@ -46,6 +48,7 @@ void Rs485SearchTest::pluggedInPortIsFoundAndRead()
     QCOMPARE(ui->cbPorts->count(), 1);
     QCOMPARE(ui->BT_Open_Connect->text(), kDisconnect);
     QCOMPARE(ui->BT_find->styleSheet(), greenSS);
+    QCOMPARE(bar->maximum(), 4); // the read's
     QVERIFY(!Probe::timers(w).at(0)->isActive());
     QVERIFY(!ui->BT_Read_values->isEnabled()); // until the parity report
     QVERIFY(PtyDevice::openCountInThisProcess(path) > 0);
@@ -75,6 +78,7 @@ void Rs485SearchTest::stopAndRestart()
 
     ui->BT_find->click();
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Поиск остановлен"));
+    QVERIFY(!w.findChild<QProgressBar *>()->isVisible());
     QCOMPARE(ui->BT_find->styleSheet(), graySS);
     QVERIFY(!Probe::timers(w).at(0)->isActive());
     QCOMPARE(ui->BT_Open_Connect->text(), kConnect);

@@ -31,9 +31,16 @@ void Rs485SequencesTest::readOnConnect()
     b.module.speed = "115200";
     b.module.stopBits = "2";
     b.module.parity = "even";
+    // The bar counts the commands answered, of the read's four.
+    QProgressBar *bar = b.window->findChild<QProgressBar *>();
+    QList<int> answeredAtSend;
+    QObject::connect(&b.module, &PtyDevice::frameReceived, [&] { answeredAtSend << bar->value(); });
     const qint64 clicked = b.module.elapsedMs();
     b.connectModule();
+    QVERIFY(bar->isVisible() && bar->maximum() == 4);
     QTRY_VERIFY_WITH_TIMEOUT(Probe::readDone(*b.window), 10000);
+    QCOMPARE(answeredAtSend, (QList<int>{0, 1, 2, 3}));
+    QVERIFY(!bar->isVisible());
 
     QCOMPARE(b.module.frameBytes(), (Bytes{"-h", "-baudrate", "-stop bits", "-parity"}));
     // 100 ms to the first command, 300 ms after the unrecognised answer to
@@ -111,6 +118,7 @@ void Rs485SequencesTest::silentModule()
     QCOMPARE(b.boxes.last().title, QStringLiteral("Ошибка"));
     QCOMPARE(b.boxes.last().text, QStringLiteral("Ошибка соединения"));
     QCOMPARE(b.window->statusBar()->currentMessage(), QStringLiteral("Ошибка"));
+    QVERIFY(!b.window->findChild<QProgressBar *>()->isVisible()); // the read rests
     QTest::qWait(1000);
     QCOMPARE(b.module.frameBytes(), Bytes{"-h"});
     QCOMPARE(b.boxes.count(), 1);

@@ -62,9 +62,15 @@ void Rs485WindowTest::startState()
     for (const QString &ss : {graySS, gray2SS, redSS})
         QVERIFY(ss.contains("border-radius: 5;"));
 
-    // Every text shows whole, every item of every list included.
-    QTest::qWait(50);
-    const QStringList cut = cutTexts(&w);
+    // Every text shows whole, every item of every list included, and the
+    // longest status lines beside the progress bar.
+    w.findChild<QProgressBar *>()->show();
+    QStringList cut;
+    for (const char *line : {"Передано :-baudrate:256000", "Получено :module is working\r\n"}) {
+        w.statusBar()->showMessage(QString::fromUtf8(line));
+        QTest::qWait(50);
+        cut << cutTexts(&w);
+    }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
 
     // "Обновить" takes the list as it is now, an empty one too.
@@ -190,6 +196,7 @@ void Rs485WindowTest::smallScreens()
     MainWindow plain, w; // as the form leaves it, and fitted
     plain.show();
     window_fit::fitResizable(w);
+    w.findChild<QProgressBar *>()->show(); // in reach as the rest
     w.show();
     VERIFY_FITS(w, room, QSize(537, 299), false);
     QCOMPARE(w.minimumSize(), plain.minimumSize()); // every room here holds it

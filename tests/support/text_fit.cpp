@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSizeGrip>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTextDocument>
@@ -179,6 +181,17 @@ void checkGroupBox(QStringList &out, QGroupBox *group)
     check(out, group, title, start + advance(group->fontMetrics(), title), group->width());
 }
 
+// A status bar draws its message from 6 px in, up to 12 px short of its right
+// end or 2 px short of the first widget shown at its right.
+void checkStatusBar(QStringList &out, QStatusBar *bar)
+{
+    int right = bar->width() - 12;
+    for (QWidget *w : bar->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->isVisible() && !qobject_cast<QSizeGrip *>(w))
+            right = qMin(right, w->x() - 2);
+    check(out, bar, bar->currentMessage(), advance(bar->fontMetrics(), bar->currentMessage()), right - 6);
+}
+
 } // namespace
 
 QStringList cutTexts(QWidget *window)
@@ -200,6 +213,8 @@ QStringList cutTexts(QWidget *window)
             checkCombo(out, combo);
         else if (auto *group = qobject_cast<QGroupBox *>(w))
             checkGroupBox(out, group);
+        else if (auto *bar = qobject_cast<QStatusBar *>(w))
+            checkStatusBar(out, bar);
     }
     return out;
 }
