@@ -338,7 +338,7 @@ void MainWindow::showField(const Action &action)
 {
     if (action.look == Look::Keep)
         return;
-    static const char *const looks[] = {"", "", kGreen, kRed, kLavender}; // by Look
+    static const char *const looks[] = {"", kGreen, kRed, kLavender}; // by Look
     QWidget *widget = fieldWidget(action.field);
     paintField(widget, looks[int(action.look)]);
     auto *edit = qobject_cast<QLineEdit *>(widget);
