@@ -102,9 +102,12 @@ void MainWindow::on_BT_Open_Connect_clicked()
         ui->BT_Read_values->setEnabled(false);
         if (serial && serial->isOpen())
             serial->close();
+        // A deliberate end: nothing is waited for any more.
         readTimer->stop();
         findTimer->stop();
         writeTimer->stop();
+        replyTimer->stop();
+        collector->clear();
     }
 }
 
