@@ -259,9 +259,7 @@ void MainWindow::openport()
     if (index >= 0 && index <= 2)
         universal_show(index);
 
-    serial.setPortName(ui->serialPortInfoListBox->currentText());
-    serial_link::applyLineSettings(serial);
-    if (serial.open(QIODevice::ReadWrite)) {
+    if (serial_link::open(serial, ui->serialPortInfoListBox->currentText())) {
         ui->scan_parameters->setEnabled(true);
         ui->applyButton->setEnabled(true);
         ui->Reset->setEnabled(true);

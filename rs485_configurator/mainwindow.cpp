@@ -135,10 +135,8 @@ void MainWindow::openSerialPort()
     connect(serial, &QSerialPort::readyRead, this, &MainWindow::onReadyRead);
     connect(serial, &QSerialPort::errorOccurred, this, &MainWindow::handleError);
 
-    serial->setPortName(ui->cbPorts->currentText());
-    serial_link::applyLineSettings(*serial);
     ui->BT_Open_Connect->setEnabled(true);
-    serial->open(QIODevice::ReadWrite); // a failure arrives at handleError
+    serial_link::open(*serial, ui->cbPorts->currentText()); // a failure arrives at handleError
 }
 
 void MainWindow::handleError(QSerialPort::SerialPortError error)
