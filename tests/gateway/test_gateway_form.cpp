@@ -550,9 +550,7 @@ void TestGatewayForm::windowStyleSheet()
     const QString sheet = f.window.styleSheet();
 
     // The form carries the shared window style, without its closing newline.
-    const QString path = QFINDTESTDATA("../../shared/window_style.qss");
-    QVERIFY2(!path.isEmpty(), "shared/window_style.qss not found");
-    QFile file(path);
+    QFile file(QStringLiteral(WINDOW_STYLE_FILE));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QString shared = QString::fromUtf8(file.readAll());
     while (shared.endsWith(QLatin1Char('\n')))

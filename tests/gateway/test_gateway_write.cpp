@@ -80,6 +80,8 @@ void GatewayWriteTest::fullWrite()
     });
 
     const qint64 pressed = bench.sim.elapsedMs();
+    int fired = 0;
+    QObject::connect(Probe::timers(*bench.window)[universal ? 3 : 1], &QTimer::timeout, [&] { ++fired; });
     ui->applyButton->click();
     QCOMPARE(ui->applyButton->text(), kStopWrite);
 
@@ -101,6 +103,7 @@ void GatewayWriteTest::fullWrite()
     }
     const QString off = offPace(sinceClick, ticks);
     QVERIFY2(off.isEmpty(), qPrintable(off));
+    QCOMPARE(fired, ticks.last());
 
     // Confirmed fields were green while the report was up; the ignored one was not.
     QCOMPARE(stylesAtReport.value("lineEdit_ip"), kGreen);
