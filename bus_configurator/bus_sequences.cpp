@@ -50,6 +50,15 @@ Action sent(const QByteArray &command, const char *label)
     return a;
 }
 
+// A read reply out of its DCON form: nothing of it reaches the form, nor the
+// codes the next write sends, and the read ends.
+Action badReadReply(const QString &reply)
+{
+    Action a = stopped(Sequence::Scan, Stop::Now, message(Message::Critical, "Ошибка", "Неверный ответ модуля"));
+    a.log = reply;
+    return a;
+}
+
 Action started(Sequence sequence, int tickMs)
 {
     Action a;
@@ -116,11 +125,18 @@ Action writeTick(int step, const DconLink &link, const WriteForm &form)
                     "запись ID/Speed: ");
     }
     case 1:
-        return link.replied ? Action() : stopped(Sequence::Write, Stop::AfterBox, noModule());
-    case 2:
-        return sent(dcon::setProtocolCommand(link.address, dcon::protocolCode(form.protocolIndex)),
-                    "запись Protocol: ");
+        return link.replied ? Action() : stopped(Sequence::Write, Stop::Now, noModule());
+    case 2: {
+        // The last reply is forgotten, so that the end sees whether this
+        // command was answered; a refusal has ended the write already.
+        Action a = sent(dcon::setProtocolCommand(link.address, dcon::protocolCode(form.protocolIndex)),
+                        "запись Protocol: ");
+        a.forgetReply = true;
+        return a;
+    }
     case 3: {
+        if (!link.replied)
+            return stopped(Sequence::Write, Stop::Now, noModule());
         Action a = stopped(Sequence::Write, Stop::AfterBox,
                            message(Message::Information, "Сообщение",
                                    "<FONT COLOR='#001e80'>Команды записи параметров отправлены</FONT>"));
@@ -156,21 +172,18 @@ Action lssFailed(const QStringList &arguments, const QString &error)
 
 Action judgeReply(const QString &reply, const Running &running)
 {
-    if (reply.isEmpty()) // only line ends: the module is not answering properly
-        return stopped(Sequence::Scan, Stop::AfterBox,
-                       message(Message::Critical, "нет соединения с модуля", "Ошибка соединения"));
+    if (reply.isEmpty()) { // only line ends: the module is not answering properly
+        const Message box = message(Message::Critical, "нет соединения с модуля", "Ошибка соединения");
+        // A write must not go on to its closing box meanwhile.
+        return running.write ? stopped(Sequence::Write, Stop::Now, box) : stopped(Sequence::Scan, Stop::AfterBox, box);
+    }
     Action a;
     a.log = reply;
     if (running.scan) {
         if (running.scanStep == 1 || running.scanStep == 2) {
-            // The configuration reply "!AATTCCFF". Anything else is noise and
-            // must not reach the form, nor the codes the next write sends.
-            if (!dcon::isConfigReply(reply)) {
-                Action bad = stopped(Sequence::Scan, Stop::Now,
-                                     message(Message::Critical, "Ошибка", "Неверный ответ модуля"));
-                bad.log = reply;
-                return bad;
-            }
+            // The configuration reply "!AATTCCFF".
+            if (!dcon::isConfigReply(reply))
+                return badReadReply(reply);
             const dcon::ConfigReply config = dcon::parseConfigReply(reply);
             a.id = config.address;
             a.takeCodes = true;
@@ -179,10 +192,13 @@ Action judgeReply(const QString &reply, const Running &running)
             a.speedIndex = dcon::speedIndex(config.baudCode);
             a.mark = IdField | (a.speedIndex >= 0 ? SpeedField : NoField);
         } else if (running.scanStep == 3) {
-            const QChar digit = reply.size() > dcon::kProtocolDigitPos ? reply.at(dcon::kProtocolDigitPos) : QChar();
-            a.protocolIndex = dcon::protocolIndex(digit);
-            if (a.protocolIndex >= 0)
+            const int protocol = dcon::protocolReply(reply);
+            if (protocol == dcon::kNotProtocolReply)
+                return badReadReply(reply);
+            if (protocol >= 0) {
+                a.protocolIndex = protocol;
                 a.mark = ProtocolField;
+            }
         }
     } else if (running.write && running.writeStep >= 1 && running.writeStep <= 4) {
         // Steps 1 to 3 see the replies to both write commands; step 4 only a
@@ -203,6 +219,7 @@ Message commandFailed(const QStringList &sudoArguments, const QString &error)
 {
     Message m = message(Message::Critical, "Ошибка", "Команда не выполнена: %1\n%2");
     m.text = m.text.arg(can_link::commandLine(can_link::sudoProgram(), sudoArguments), error);
+    m.plain = true; // sudo's output is not markup
     return m;
 }
 

@@ -94,7 +94,8 @@ Action writePress(int linkMode, const QString &idText, int tickMs);
 // answered, read the protocol, end.
 Action scanTick(int step, const DconLink &link);
 // Step k of the DCON write: set the configuration, check that the module
-// answered, set the protocol, end with the closing box.
+// answered, set the protocol, end with the closing box once that was
+// answered too (each reply that is no "!" has ended the write already).
 Action writeTick(int step, const DconLink &link, const WriteForm &form);
 // Step k of the LSS write: the four requests, then the closing box.
 Action lssTick(int step, const QString &idText, int canSpeedIndex);

@@ -97,6 +97,18 @@ int protocolIndex(QChar digit)
     return -1;
 }
 
+int protocolReply(const QString &reply)
+{
+    if (reply.size() <= kProtocolDigitPos || reply.at(0) != QLatin1Char('!') || !isHexDigit(reply.at(1))
+        || !isHexDigit(reply.at(2)))
+        return kNotProtocolReply;
+    const QChar digit = reply.at(kProtocolDigitPos);
+    if (digit == QLatin1Char('P'))
+        return kProtocolEcho;
+    const int index = protocolIndex(digit);
+    return index >= 0 ? index : kNotProtocolReply;
+}
+
 bool isConfigReply(const QString &reply)
 {
     if (reply.size() < kConfigReplySize || reply.at(0) != QLatin1Char('!'))

@@ -46,6 +46,14 @@ int protocolIndex(QChar digit);
 // Where a protocol reply carries its digit.
 constexpr int kProtocolDigitPos = 3;
 
+// The reply to the read-protocol command, "!" + address (two hex digits) +
+// protocol digit, anything after the digit ignored: the protocol list index
+// of the digit; kProtocolEcho for "!AAP", a module that echoes the command
+// letter and tells nothing; kNotProtocolReply for anything else.
+constexpr int kProtocolEcho = -1;
+constexpr int kNotProtocolReply = -2;
+int protocolReply(const QString &reply);
+
 // True when a reply has the form of a configuration reply: "!" and eight hex
 // digits (either case), anything after them ignored. Only such a reply may
 // fill the form and the codes reused by the next write.

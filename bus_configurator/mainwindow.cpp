@@ -95,11 +95,9 @@ void MainWindow::OpenPort()
 {
     if (linkMode() != 0)
         return;
-    serial.setPortName(ui->comboBox_ports->currentText());
     // The module is always reached at 9600 baud; the speed list is only what
     // gets written into it.
-    serial_link::applyLineSettings(serial);
-    if (serial.open(QIODevice::ReadWrite)) {
+    if (serial_link::open(serial, ui->comboBox_ports->currentText())) {
         onShowStatus(tr("Порт открыт"));
     } else {
         QMessageBox::critical(this, tr("Отказано в доступе"), serial.errorString(), QMessageBox::Ok);

@@ -16,16 +16,6 @@ bool variantFromIndex(int index, Variant *variant)
     }
 }
 
-QString variantName(Variant variant)
-{
-    switch (variant) {
-    case Variant::TcpRtu: return QStringLiteral("Modbus TCP-RTU");
-    case Variant::RtuTcp: return QStringLiteral("Modbus RTU-TCP");
-    case Variant::Universal: return QStringLiteral("Modbus universal");
-    }
-    return QString();
-}
-
 namespace {
 
 // Read-back commands: text, characters skipped (the text and one separator),

@@ -17,9 +17,6 @@ enum class Variant { TcpRtu = 0, RtuTcp = 1, Universal = 2 };
 // Index 0, 1 or 2 of the variant list; false for anything else.
 bool variantFromIndex(int index, Variant *variant);
 
-// "Modbus TCP-RTU", "Modbus RTU-TCP" or "Modbus universal", as the messages name it.
-QString variantName(Variant variant);
-
 // The parameters the converter reports or takes, one per field of the form.
 enum class Field {
     Mode,            // TCP server or client (universal)

@@ -119,16 +119,19 @@ QByteArray writeValue(const WriteRow &row, Variant variant, const WriteForm &for
 }
 
 // A read-back value: shown in its field, green when it is in the field's
-// form, red when it is not (a value cut short or noise is shown as it came).
+// form, red when it is not (noise is shown as it came). The value is judged
+// as received: one longer than the field's longest value is shown cut to
+// that length, and red, since the converter never reports such a value.
 Action scanValue(const ScanRow &row, Variant variant, const QString &reply)
 {
     Action a;
     a.answered = true;
     a.field = row.field;
     const QString value = gateway::cutValue(reply, row.skip, row.longest);
+    const bool cut = reply.size() - row.skip > row.longest;
     switch (row.kind) {
     case ValueKind::FreeText:
-        a.look = !value.isEmpty() && gateway::inTextForm(row.field, value) ? Look::Green : Look::Red;
+        a.look = !value.isEmpty() && !cut && gateway::inTextForm(row.field, value) ? Look::Green : Look::Red;
         if (!value.isEmpty()) {
             a.fill = Fill::Text;
             a.text = value;
@@ -139,15 +142,15 @@ Action scanValue(const ScanRow &row, Variant variant, const QString &reply)
             a.look = Look::Lavender;
             break;
         }
-        a.look = gateway::inTextForm(row.field, value) ? Look::Green : Look::Red;
-        a.fill = value == QLatin1String("off") ? Fill::SlaveOff : Fill::SlaveOn;
+        a.look = !cut && gateway::inTextForm(row.field, value) ? Look::Green : Look::Red;
+        a.fill = !cut && value == QLatin1String("off") ? Fill::SlaveOff : Fill::SlaveOn;
         a.text = value;
         break;
     case ValueKind::Parity:
     case ValueKind::Speed:
     case ValueKind::StopBits:
     case ValueKind::Mode:
-        a.index = gateway::choiceIndex(row.kind, variant, value);
+        a.index = cut ? -1 : gateway::choiceIndex(row.kind, variant, value);
         a.look = a.index < 0 ? Look::Red : Look::Green;
         if (a.index >= 0)
             a.fill = Fill::Choice;
@@ -204,8 +207,6 @@ Action scanTick(Variant variant, int step, const ScanState &state)
     if (step == endStep)
         return scanEnd(variant, state.tcpSlaveOff);
     if (step == 1) {
-        if (variant == Variant::TcpRtu)
-            a.debug = state.lastReply + QStringLiteral("TCPRTU-2-ggggggggggggg");
         if (state.lastReply.isEmpty()) {
             // Nothing received at the first check: the box comes first and the
             // scan keeps ticking until it is closed, without a second box for
@@ -300,13 +301,10 @@ Action judgeReply(const QString &reply, Operation operation, int step)
     case Operation::Scan:
     case Operation::UniversalScan: {
         const std::vector<ScanRow> &rows = gateway::scanRows(variant);
-        if (step >= 1 && step <= int(rows.size())) {
+        if (step >= 1 && step <= int(rows.size()))
             a = scanValue(rows[size_t(step - 1)], variant, reply);
-        } else {
+        else
             a.answered = true;
-            if (step == int(rows.size()) + 1)
-                a.before = stopped();
-        }
         break;
     }
     }

@@ -19,7 +19,7 @@ using gateway::Field;
 using gateway::Variant;
 
 // The looks a field can be given.
-enum class Look { Keep, Neutral, Green, Red, Lavender };
+enum class Look { Keep, Green, Red, Lavender };
 
 // A modal box with one OK button.
 struct Message {

@@ -263,9 +263,7 @@ void MainWindow::openport()
     if (index >= 0 && index <= 2)
         universal_show(index);
 
-    serial.setPortName(ui->serialPortInfoListBox->currentText());
-    serial_link::applyLineSettings(serial);
-    if (serial.open(QIODevice::ReadWrite)) {
+    if (serial_link::open(serial, ui->serialPortInfoListBox->currentText())) {
         ui->scan_parameters->setEnabled(true);
         ui->applyButton->setEnabled(true);
         ui->Reset->setEnabled(true);
@@ -343,7 +341,7 @@ void MainWindow::showField(const Action &action)
 {
     if (action.look == Look::Keep)
         return;
-    static const char *const looks[] = {"", "", kGreen, kRed, kLavender}; // by Look
+    static const char *const looks[] = {"", kGreen, kRed, kLavender}; // by Look
     QWidget *widget = fieldWidget(action.field);
     paintField(widget, looks[int(action.look)]);
     auto *edit = qobject_cast<QLineEdit *>(widget);

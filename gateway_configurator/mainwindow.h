@@ -56,7 +56,6 @@ public slots:
 
 private slots:
     void on_action_open_2_triggered();
-    void on_action_show_triggered();
     void on_action_save_triggered();
     void on_action_triggered();
 

@@ -63,10 +63,6 @@ void MainWindow::on_action_open_2_triggered()
     ui->action->setText(tr("Текущий файл (") + settingsFileName + QStringLiteral(")"));
 }
 
-void MainWindow::on_action_show_triggered()
-{
-}
-
 void MainWindow::on_action_save_triggered()
 {
     OnSaveSetting_File();

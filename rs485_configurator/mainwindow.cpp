@@ -105,9 +105,12 @@ void MainWindow::on_BT_Open_Connect_clicked()
         ui->BT_Read_values->setEnabled(false);
         if (serial && serial->isOpen())
             serial->close();
+        // A deliberate end: nothing is waited for any more.
         readTimer->stop();
         findTimer->stop();
         writeTimer->stop();
+        replyTimer->stop();
+        collector->clear();
         showProgress(rs485::Timer::None);
     }
 }
@@ -136,10 +139,8 @@ void MainWindow::openSerialPort()
     connect(serial, &QSerialPort::readyRead, this, &MainWindow::onReadyRead);
     connect(serial, &QSerialPort::errorOccurred, this, &MainWindow::handleError);
 
-    serial->setPortName(ui->cbPorts->currentText());
-    serial_link::applyLineSettings(*serial);
     ui->BT_Open_Connect->setEnabled(true);
-    serial->open(QIODevice::ReadWrite); // a failure arrives at handleError
+    serial_link::open(*serial, ui->cbPorts->currentText()); // a failure arrives at handleError
 }
 
 void MainWindow::handleError(QSerialPort::SerialPortError error)

@@ -13,6 +13,13 @@ void applyLineSettings(QSerialPort &port)
     port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
+bool open(QSerialPort &port, const QString &name)
+{
+    port.setPortName(name);
+    applyLineSettings(port);
+    return port.open(QIODevice::ReadWrite);
+}
+
 QString textUpToNul(const QByteArray &bytes)
 {
     const int nul = bytes.indexOf('\0');

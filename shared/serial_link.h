@@ -25,6 +25,11 @@ constexpr int kQuietMs = 50;
 // 9600 bit/s both ways, 8 data bits, no parity, one stop bit, no flow control.
 void applyLineSettings(QSerialPort &port);
 
+// Opens the port of that name at the line settings, for reading and writing.
+// False when it cannot be opened: the port's error says why, and each program
+// reports it in its own words.
+bool open(QSerialPort &port, const QString &name);
+
 // The text of a reply: UTF-8 up to the first NUL byte (a noisy line can put a
 // NUL anywhere; what follows it is not taken).
 QString textUpToNul(const QByteArray &bytes);

@@ -132,9 +132,8 @@ void TestSerialLink::lostAdapter()
 {
     PtyDevice device;
     QSerialPort port;
-    port.setPortName(device.slavePath());
-    serial_link::applyLineSettings(port);
-    QVERIFY(port.open(QIODevice::ReadWrite));
+    QVERIFY(serial_link::open(port, device.slavePath()));
+    QCOMPARE(port.openMode(), QIODevice::ReadWrite);
     QCOMPARE(port.baudRate(), 9600);
     QCOMPARE(port.dataBits(), QSerialPort::Data8);
     QCOMPARE(port.parity(), QSerialPort::NoParity);

@@ -107,12 +107,14 @@ private slots:
                "от 0 до 255. | stop Write now";
         QTest::newRow("1, answered") << 1 << true << true << "10" << 3 << 0 << QByteArray("/") << "";
         QTest::newRow("1, silent") << 1 << true << false << "10" << 3 << 0 << QByteArray("/")
-                                   << kNoModule + " | stop Write after box";
+                                   << kNoModule + " | stop Write now";
         QTest::newRow("2, Modbus") << 2 << true << true << "10" << 3 << 0 << QByteArray("/")
-                                   << "send ~00P1\\r | log запись Protocol: ~00P1\\r";
-        QTest::newRow("2, DCON, no reply awaited") << 2 << true << false << "0" << 7 << 1 << QByteArray("/")
-                                                   << "send ~00P0\\r | log запись Protocol: ~00P0\\r";
-        QTest::newRow("3, closing box") << 3 << true << false << "10" << 3 << 0 << QByteArray("/")
+                                   << "send ~00P1\\r | log запись Protocol: ~00P1\\r | forget reply";
+        QTest::newRow("2, DCON") << 2 << true << false << "0" << 7 << 1 << QByteArray("/")
+                                 << "send ~00P0\\r | log запись Protocol: ~00P0\\r | forget reply";
+        QTest::newRow("3, protocol unanswered") << 3 << true << false << "10" << 3 << 0 << QByteArray("/")
+                                                << kNoModule + " | stop Write now";
+        QTest::newRow("3, closing box") << 3 << true << true << "10" << 3 << 0 << QByteArray("/")
             << "clear ID,LINK,SPEED | box information Сообщение/<FONT COLOR='#001e80'>Команды записи параметров "
                "отправлены</FONT> | stop Write after box | forget reply";
         QTest::newRow("4, box open, nothing") << 4 << true << true << "10" << 3 << 0 << QByteArray("/") << "";
@@ -149,7 +151,7 @@ private slots:
             << "box information Сообщение/<FONT COLOR='#001e80'>Команды записи отправлены</FONT> | stop Lss after box";
         QTest::newRow("5, box open, nothing") << 5 << "1" << 4 << false << "";
         QTest::newRow("1, refused") << 1 << "1" << 4 << true
-            << "box critical Ошибка/Команда не выполнена: sudo cansend can0 7E5#1101000000000000\n"
+            << "box critical plain Ошибка/Команда не выполнена: sudo cansend can0 7E5#1101000000000000\n"
                "write: Network is down | stop Lss now";
     }
     void lssSteps()
@@ -169,9 +171,9 @@ private slots:
         QTest::addColumn<int>("scanStep"); // -1: the read is not running
         QTest::addColumn<int>("writeStep"); // -1: the write is not running
         QTest::addColumn<QString>("action");
-        const QString emptyBox = "box critical нет соединения с модуля/Ошибка соединения | stop Scan after box";
-        QTest::newRow("line ends only, read") << "" << 1 << -1 << emptyBox;
-        QTest::newRow("line ends only, write left alone") << "" << -1 << 1 << emptyBox;
+        const QString emptyBox = "box critical нет соединения с модуля/Ошибка соединения | stop ";
+        QTest::newRow("line ends only, read") << "" << 1 << -1 << emptyBox + "Scan after box";
+        QTest::newRow("line ends only, write stopped first") << "" << -1 << 1 << emptyBox + "Write now";
         QTest::newRow("read 1: 01 40 06 00")
             << "!01400600" << 1 << -1 << "log !01400600 | id 1 | speed 3 | codes 40/00 | mark ID,SPEED";
         QTest::newRow("read 2: 1F, checksum ignored")
@@ -183,7 +185,10 @@ private slots:
             << "!01" << 1 << -1 << "log !01 | box critical Ошибка/Неверный ответ модуля | stop Scan now";
         QTest::newRow("read 3: DCON") << "!000" << 3 << -1 << "log !000 | protocol 1 | mark PROTO";
         QTest::newRow("read 3: Modbus") << "!001" << 3 << -1 << "log !001 | protocol 0 | mark PROTO";
-        QTest::newRow("read 3: P echoed") << "~00P" << 3 << -1 << "log ~00P";
+        QTest::newRow("read 3: P echoed") << "!00P" << 3 << -1 << "log !00P";
+        QTest::newRow("read 3: refusal")
+            << "?001" << 3 << -1 << "log ?001 | box critical Ошибка/Неверный ответ модуля | stop Scan now";
+        QTest::newRow("read 3: noise") << "zz01" << 3 << -1 << "log zz01 | box critical Ошибка/Неверный ответ модуля | stop Scan now";
         QTest::newRow("read 0: logged only") << "!01400600" << 0 << -1 << "log !01400600";
         QTest::newRow("write 1: confirmed") << "!0A" << -1 << 1 << "log !0A | mark ID,SPEED";
         QTest::newRow("write 3: confirmed") << "!00" << -1 << 3 << "log !00 | mark ID,SPEED";

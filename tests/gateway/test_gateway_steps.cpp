@@ -68,14 +68,14 @@ QString describe(const Action &a)
     if (a.confirmed)
         parts << "confirmed";
     if (a.look != Look::Keep) {
-        static const char *const looks[] = {"", "neutral", "green", "red", "lavender"};
+        static const char *const looks[] = {"", "green", "red", "lavender"};
         parts << fieldName(a.field) + " " + looks[int(a.look)];
     }
     switch (a.fill) {
     case Fill::None: break;
     case Fill::Text: parts << "text " + a.text; break;
     case Fill::Choice: parts << "entry " + QString::number(a.index); break;
-    case Fill::SlaveOff: parts << "slave off"; break;
+    case Fill::SlaveOff: parts << "slave switched off"; break;
     case Fill::SlaveOn: parts << "slave " + a.text; break;
     }
     if (!describe(a.before).isEmpty())
@@ -296,14 +296,18 @@ void GatewayStepsTest::reply_data()
     QTest::newRow("57600 reads 57200") << "SPEED RS485 57200" << S << 7 << "answered | Speed green | entry 7";
     QTest::newRow("unknown speed") << "SPEED RS485 57600" << S << 7 << "answered | Speed red";
     QTest::newRow("RTU-TCP timeout") << "TIMEOUT TCP 60" << S << 10 << "answered | TcpTimeout green | text 60";
-    QTest::newRow("reply after the last row") << "x" << S << 11 << "answered | stop";
-    QTest::newRow("reply further on") << "x" << S << 14 << "answered";
+    QTest::newRow("reply after the last row") << "x" << S << 11 << "answered";
     QTest::newRow("universal parity word") << "parity even" << US << 8 << "answered | Parity green | entry 3";
     QTest::newRow("universal mode") << "MODE TCP client" << US << 1 << "answered | Mode green | entry 2";
-    QTest::newRow("slave off") << "tcp slave id off" << US << 15 << "answered | TcpSlaveId green | slave off";
+    QTest::newRow("slave off") << "tcp slave id off" << US << 15 << "answered | TcpSlaveId green | slave switched off";
+    // A value longer than its field's longest is shown cut, and red.
+    QTest::newRow("slave offline") << "tcp slave id offline" << US << 15 << "answered | TcpSlaveId red | slave off";
+    QTest::newRow("ip too long") << "ip 192.168.100.1009" << S << 2 << "answered | Ip red | text 192.168.100.100";
+    QTest::newRow("time-out too long") << "timeout response 600000" << US << 11
+                                       << "answered | ResponseTimeout red | text 60000";
+    QTest::newRow("parity too long") << "parity nonesuch" << US << 8 << "answered | Parity red";
     QTest::newRow("slave address") << "tcp slave id 12" << US << 15 << "answered | TcpSlaveId green | slave 12";
     QTest::newRow("slave missing") << "tcp slave id" << US << 15 << "answered | TcpSlaveId lavender";
-    QTest::newRow("universal after the last row") << "x" << US << 16 << "answered | stop";
 }
 
 void GatewayStepsTest::reply()
@@ -342,7 +346,6 @@ void GatewayStepsTest::wholeScan()
     ScanState state;
     state.lastReply = "x";
     QStringList sent;
-    QByteArray received; // no terminators, nothing else
     for (int step = 0; step < 40; ++step) {
         const Action a = scanTick(variant, step, state);
         if (a.before.stop) {
@@ -352,10 +355,8 @@ void GatewayStepsTest::wholeScan()
         }
         QVERIFY2(a.awaitReply, qPrintable(QString::number(step)));
         sent << QString::fromLatin1(a.send);
-        received += a.send;
     }
     QCOMPARE(sent, commands);
-    QCOMPARE(received, commands.join("").toLatin1());
 }
 
 // A write of the filled form to a converter that answers every command:
@@ -383,20 +384,17 @@ void GatewayStepsTest::wholeWrite()
     state.confirmed = true;
     QStringList sent;
     QList<int> steps;
-    QByteArray received;
     Action last;
     for (int step = 0; step < 40; ++step) {
         last = writeTick(variant, step, state, filledForm());
         if (!last.send.isEmpty()) {
             sent << QString::fromLatin1(last.send);
             steps << step;
-            received += last.send;
         }
         if (last.before.stop)
             break;
     }
     QCOMPARE(sent, commands);
-    QCOMPARE(received, commands.join("").toLatin1());
     for (int i = 0; i < steps.size(); ++i)
         QCOMPARE(steps[i], 2 * i); // the restart at step 14, 18 or 26
     QCOMPARE(last.box.kind, Message::Information);
@@ -411,7 +409,6 @@ void GatewayStepsTest::restartAndReset()
 {
     QCOMPARE(describe(restart()), QStringLiteral("send RESET | reboot"));
     QCOMPARE(describe(factoryReset("ok")), QStringLiteral("send LOAD SETTING:DEFAULT | reboot"));
-    QCOMPARE(factoryReset("ok").send.size(), 20);
 }
 
 QTEST_GUILESS_MAIN(GatewayStepsTest)

@@ -63,7 +63,6 @@ class Rs485StepsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void pacing();
     void readTick_data();
     void readTick();
     void writeTick_data();
@@ -74,17 +73,6 @@ private slots:
     void searchTick_data();
     void searchTick();
 };
-
-// The module's own pace: start, after "-h", after a report, after a
-// confirmation, the reply time-out, the search tick, its limit (ticks), and
-// from a found module to its read.
-void Rs485StepsTest::pacing()
-{
-    const Pacing p;
-    QCOMPARE((QList<int>{p.startMs, p.afterTextMs, p.afterReportMs, p.afterTakenMs, p.replyTimeoutMs, p.findTickMs,
-                         p.findGiveUpTicks, p.foundReadMs}),
-             (QList<int>{100, 300, 500, 1500, 3000, 100, 1200, 3000}));
-}
 
 void Rs485StepsTest::readTick_data()
 {
