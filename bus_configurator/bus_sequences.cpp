@@ -2,6 +2,7 @@
 
 #include "can_commands.h"
 #include "dcon_protocol.h"
+#include "lss_protocol.h"
 
 #include <QCoreApplication>
 
@@ -58,6 +59,33 @@ Action started(Sequence sequence, int tickMs)
     return a;
 }
 
+// A CANopen sequence starts with can0 opened to hear the module.
+Action listening(Sequence sequence, int tickMs)
+{
+    Action a = started(sequence, tickMs);
+    a.openCan = true;
+    return a;
+}
+
+Action badNodeId()
+{
+    return stopped(Sequence::Lss, Stop::Now, message(Message::Critical, "Ошибка", "ID модуля CANopen: число от 1 до 127"));
+}
+
+// The answers to a request of an LSS sequence, judged: false, with the action
+// that ends the sequence before its box, unless one module took it.
+bool confirmed(Sequence sequence, lss::Command command, const LssAnswers &answers, int request, Action *failure)
+{
+    const lss::Verdict verdict = lss::judge(command, answers.value(request));
+    if (verdict.kind == lss::Verdict::Done)
+        return true;
+    Message box = message(Message::Critical, "Ошибка", "");
+    box.text = lss::failureText(command, verdict);
+    box.plain = true;
+    *failure = stopped(sequence, Stop::Now, box);
+    return false;
+}
+
 } // namespace
 
 Action scanPress(int linkMode, bool scanRunning, int tickMs)
@@ -65,10 +93,18 @@ Action scanPress(int linkMode, bool scanRunning, int tickMs)
     return linkMode == 0 && !scanRunning ? started(Sequence::Scan, tickMs) : Action();
 }
 
-Action writePress(int linkMode, const QString &idText, int tickMs)
+Action writePress(int linkMode, const QString &idText, int tickMs, bool canBusy)
 {
-    if (linkMode == 1)
-        return started(Sequence::Lss, tickMs);
+    if (linkMode == 1) {
+        if (canBusy)
+            return {};
+        if (lss::parseNodeId(idText) < 0) {
+            Action a = badNodeId();
+            a.stop = Sequence::None; // nothing runs yet
+            return a;
+        }
+        return listening(Sequence::Lss, tickMs);
+    }
     if (linkMode != 0)
         return {};
     if (dcon::parseNewAddress(idText) < 0) {
@@ -133,8 +169,16 @@ Action writeTick(int step, const DconLink &link, const WriteForm &form)
     }
 }
 
-Action lssTick(int step, const QString &idText, int canSpeedIndex)
+Action lssTick(int step, const QString &idText, int canSpeedIndex, const LssAnswers &answers)
 {
+    // The field may have changed since the press.
+    if (step == 1 && lss::parseNodeId(idText) < 0)
+        return badNodeId();
+    // Before each step, the request of the step before: configure node-ID, bit timing, store.
+    static const lss::Command judged[] = {lss::ConfigureNodeId, lss::ConfigureBitTiming, lss::StoreConfiguration};
+    Action failure;
+    if (step >= 2 && step <= can_link::kLssSteps && !confirmed(Sequence::Lss, judged[step - 2], answers, step - 1, &failure))
+        return failure;
     if (step >= 0 && step < can_link::kLssSteps) {
         Action a;
         a.run = can_link::lssArguments(can_link::LssStep(step), idText, canSpeedIndex);
@@ -152,6 +196,14 @@ Action lssFailed(const QStringList &arguments, const QString &error)
     // A frame that did not go out ends the write: the module would otherwise
     // be told to store settings it never got.
     return stopped(Sequence::Lss, Stop::Now, commandFailed(arguments, error));
+}
+
+Action canFailed(Sequence sequence, const QString &error)
+{
+    Action a = stopped(sequence, Stop::Now, message(Message::Critical, "Ошибка", "Нет доступа к can0: "));
+    a.box.text += error;
+    a.box.plain = true;
+    return a;
 }
 
 Action judgeReply(const QString &reply, const Running &running)

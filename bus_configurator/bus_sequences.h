@@ -2,11 +2,13 @@
 
 // The bus module configurator's three sequences as plain step functions: the
 // DCON read, the DCON write and the LSS write, each driven by its 1000 ms
-// timer and its step counter, and the judgement of each DCON reply. The
+// timer and its step counter, and the judgement of each DCON reply and of the
+// LSS answers. The
 // window reads its counter k, stores k + 1 and hands k to a step function,
 // which says what to do; the window only does it. No widgets, no timers.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -37,10 +39,12 @@ struct Message {
 // at once, before any box, or only once the box was closed.
 enum class Stop { Now, AfterBox };
 
-// What to do, in this order: send the bytes, append the log line, run the
-// command line; set the values and marks, clear the marks; stop at once;
-// show the box; stop after it; forget the last reply; start a sequence.
+// What to do, in this order: open can0 (if it cannot be opened, nothing
+// else is done); send the bytes, append the log line, run the command line;
+// set the values and marks, clear the marks; stop at once; show the box; stop
+// after it; forget the last reply; start a sequence.
 struct Action {
+    bool openCan = false;    // can0 opened to hear the answers of the sequence started
     QByteArray send;         // bytes for the serial port
     QString log;             // a line for the log pane
     QStringList run;         // sudo's arguments, one LSS request
@@ -87,8 +91,9 @@ struct Running {
 // "Сканировать": the read starts in the DCON mode, unless it runs already.
 Action scanPress(int linkMode, bool scanRunning, int tickMs);
 // "Запиcать параметры": the DCON write (not with a new address that does not
-// fit its command) or the LSS write, by the link mode.
-Action writePress(int linkMode, const QString &idText, int tickMs);
+// fit its command) or the LSS write, by the link mode; the LSS write only
+// with a node-ID 1 to 127 and while it does not run already (canBusy).
+Action writePress(int linkMode, const QString &idText, int tickMs, bool canBusy);
 
 // Step k of the DCON read: read the configuration, check that the module
 // answered, read the protocol, end.
@@ -96,10 +101,18 @@ Action scanTick(int step, const DconLink &link);
 // Step k of the DCON write: set the configuration, check that the module
 // answered, set the protocol, end with the closing box.
 Action writeTick(int step, const DconLink &link, const WriteForm &form);
-// Step k of the LSS write: the four requests, then the closing box.
-Action lssTick(int step, const QString &idText, int canSpeedIndex);
+// The data of the frames received on 0x7E4 since each request of the LSS
+// write went out, request by request: [0] since switch state global.
+using LssAnswers = QList<QList<QByteArray>>;
+
+// Step k of the LSS write: the four requests, then the closing box; before
+// the bit timing, the store and the closing box, the answers to the request
+// before are judged, and a missing, doubled or refusing answer ends it.
+Action lssTick(int step, const QString &idText, int canSpeedIndex, const LssAnswers &answers);
 // A command line of the LSS write failed: the write ends there.
 Action lssFailed(const QStringList &arguments, const QString &error);
+// can0 could not be opened: the sequence ends.
+Action canFailed(Sequence sequence, const QString &error);
 
 // A complete DCON reply (line ends removed) by the sequence it arrives in.
 Action judgeReply(const QString &reply, const Running &running);

@@ -1,11 +1,13 @@
 #include "mainwindow.h"
 
 #include "can_commands.h"
+#include "lss_protocol.h"
 #include "serial_port_list.h"
 #include "ui_mainwindow.h"
 #include "window_fit.h"
 
 #include <QCanBus>
+#include <QCanBusDevice>
 #include <QDebug>
 #include <QIcon>
 #include <QMessageBox>
@@ -57,6 +59,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    stopSequence(canUser);
     if (serial.isOpen())
         serial.close();
     delete ui;
@@ -234,7 +237,7 @@ void MainWindow::scan_DCON()
 
 void MainWindow::on_pushButton_changeParameters_clicked()
 {
-    apply(bus_sequences::writePress(linkMode(), ui->lineEdit_ID->text(), kStepMs));
+    apply(bus_sequences::writePress(linkMode(), ui->lineEdit_ID->text(), kStepMs, canBusy()));
 }
 
 void MainWindow::changeParameters()
@@ -254,7 +257,52 @@ void MainWindow::changeParameters_can()
     stopSequence(Sequence::Scan);
     stopSequence(Sequence::Write);
     const int step = canWriteStep++;
-    apply(bus_sequences::lssTick(step, ui->lineEdit_ID->text(), ui->comboBox_speed_can->currentIndex()));
+    apply(bus_sequences::lssTick(step, ui->lineEdit_ID->text(), ui->comboBox_speed_can->currentIndex(), canAnswers));
+}
+
+void MainWindow::canFramesReceived()
+{
+    if (!canDevice)
+        return;
+    for (const QCanBusFrame &frame : canDevice->readAllFrames()) {
+        if (frame.frameType() != QCanBusFrame::DataFrame || frame.frameId() != lss::kAnswerId)
+            continue;
+        onShowStatus(lss::frameText(frame.frameId(), frame.payload()));
+        if (!canAnswers.isEmpty())
+            canAnswers.last() << frame.payload();
+    }
+}
+
+bool MainWindow::canBusy() const
+{
+    return canUser != Sequence::None;
+}
+
+bool MainWindow::openCan(Sequence user)
+{
+    QString error;
+    canDevice = can_link::openCan0(&error);
+    if (!canDevice) {
+        apply(bus_sequences::canFailed(Sequence::None, error));
+        return false;
+    }
+    canDevice->setParent(this);
+    connect(canDevice, &QCanBusDevice::framesReceived, this, &MainWindow::canFramesReceived);
+    canUser = user;
+    canAnswers.clear();
+    return true;
+}
+
+void MainWindow::closeCan()
+{
+    if (canDevice) {
+        canDevice->disconnect(this);
+        canDevice->disconnectDevice();
+        canDevice->deleteLater();
+        canDevice = nullptr;
+    }
+    canUser = Sequence::None;
+    canAnswers.clear();
 }
 
 bus_sequences::DconLink MainWindow::dconLink() const
@@ -270,11 +318,14 @@ bus_sequences::WriteForm MainWindow::writeForm() const
 
 void MainWindow::apply(const bus_sequences::Action &action)
 {
+    if (action.openCan && !openCan(action.start))
+        return;
     if (!action.send.isEmpty())
         serial.write(action.send);
     if (!action.log.isEmpty())
         onShowStatus(action.log);
     if (!action.run.isEmpty()) {
+        canAnswers.append(QList<QByteArray>()); // what is heard from now on answers this request
         const can_link::CommandResult result = can_link::runCommand(can_link::sudoProgram(), action.run);
         if (!result.ok) {
             apply(bus_sequences::lssFailed(action.run, result.error));
@@ -323,6 +374,8 @@ void MainWindow::stopSequence(Sequence sequence)
     case Sequence::Lss:
         canWriteTimer->stop();
         canWriteStep = 0;
+        if (canUser == Sequence::Lss)
+            closeCan();
         break;
     case Sequence::None:
         break;

@@ -32,6 +32,7 @@ QString describe(const Action &a)
         if (on)
             parts << part;
     };
+    add(a.openCan, "open can0");
     add(!a.send.isEmpty(), "send " + QString::fromLatin1(a.send));
     add(!a.log.isEmpty(), "log " + a.log);
     add(!a.run.isEmpty(), "run " + a.run.join(' '));
@@ -51,6 +52,14 @@ QString describe(const Action &a)
 }
 
 const QString kNoModule = "box critical Ошибка/нет соединения с модулем";
+
+// Answers to one request, frames as hex separated by blanks.
+QList<QByteArray> frames(const QString &hex)
+{
+    QList<QByteArray> list = hex.toLatin1().split(' ');
+    std::transform(list.begin(), list.end(), list.begin(), QByteArray::fromHex);
+    return list;
+}
 
 } // namespace
 
@@ -141,7 +150,8 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::newRow("0") << 0 << "1" << 4 << false << "run cansend can0 7E5#0401000000000000";
         QTest::newRow("1, ID 127") << 1 << "127" << 8 << false << "run cansend can0 7E5#117F000000000000";
-        QTest::newRow("1, ID not a number") << 1 << "abc" << 4 << false << "run cansend can0 7E5#1100000000000000";
+        QTest::newRow("1, ID changed to 128 after the press")
+            << 1 << "128" << 4 << false << "box critical Ошибка/ID модуля CANopen: число от 1 до 127 | stop Lss now";
         QTest::newRow("2, 1000 kbit/s") << 2 << "127" << 8 << false << "run cansend can0 7E5#1300000000000000";
         QTest::newRow("2, 125 kbit/s") << 2 << "1" << 4 << false << "run cansend can0 7E5#1300040000000000";
         QTest::newRow("3") << 3 << "127" << 8 << false << "run cansend can0 7E5#1700000000000000";
@@ -158,7 +168,8 @@ private slots:
         QFETCH(QString, id);
         QFETCH(int, canSpeed);
         QFETCH(bool, fails);
-        const Action a = lssTick(step, id, canSpeed);
+        const LssAnswers confirmed{{}, frames("1100"), frames("1300"), frames("1700")};
+        const Action a = lssTick(step, id, canSpeed, confirmed);
         QTEST(describe(fails ? lssFailed(a.run, "write: Network is down") : a), "action");
     }
 
@@ -202,6 +213,38 @@ private slots:
               "action");
     }
 
+    // The answers to each request of the LSS write, judged at the next step:
+    // configure node-ID, bit timing and store.
+    void lssAnswers_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("answers"); // since the request judged at this step
+        QTest::addColumn<QString>("action");
+        const QString no = "box critical plain Ошибка/Модуль не ответил на запрос: ";
+        const QString two = "box critical plain Ошибка/Ответили несколько модулей на запрос: ";
+        const QString refused = "box critical plain Ошибка/Модуль отклонил запрос: ";
+        const QString stopLss = " | stop Lss now";
+        QTest::newRow("ID taken") << 2 << "1100000000000000" << "run cansend can0 7E5#1300040000000000";
+        QTest::newRow("ID: silent; late, foreign and cut frames") << 2 << "0401 1300 11" << no + "смена ID" + stopLss;
+        QTest::newRow("ID: two modules") << 2 << "1100 1100"
+                                         << two + "смена ID. Оставьте на шине один модуль." + stopLss;
+        QTest::newRow("ID: 1") << 2 << "1101" << refused + "смена ID, код 1 (ID вне диапазона)" + stopLss;
+        QTest::newRow("ID: 5") << 2 << "1105" << refused + "смена ID, код 5 (неизвестный код)" + stopLss;
+        QTest::newRow("speed: 1") << 3 << "1301" << refused + "смена скорости, код 1 (скорость не поддерживается)" + stopLss;
+        QTest::newRow("speed: FF 7") << 3 << "13FF07" << refused + "смена скорости, код 255 (ошибка производителя 7)" + stopLss;
+        QTest::newRow("stored") << 4 << "1700"
+            << "box information Сообщение/<FONT COLOR='#001e80'>Команды записи отправлены</FONT> | stop Lss after box";
+        QTest::newRow("store: 1") << 4 << "1701" << refused + "сохранение параметров, код 1 (сохранение не поддерживается)" + stopLss;
+        QTest::newRow("store: 2") << 4 << "1702" << refused + "сохранение параметров, код 2 (ошибка доступа к памяти)" + stopLss;
+    }
+    void lssAnswers()
+    {
+        QFETCH(int, step);
+        QFETCH(QString, answers);
+        const LssAnswers heard = LssAnswers{{}, {}, {}, {}}.mid(0, step - 1) << frames(answers);
+        QTEST(describe(lssTick(step, "1", 4, heard)), "action");
+    }
+
     // The buttons: which sequence starts, at the interval given.
     void presses_data()
     {
@@ -222,7 +265,10 @@ private slots:
         QTest::newRow("write, DCON, long text cut") << true << 0 << false << QString(40, '9') << 1000
             << "box critical plain Ошибка/Адрес «" + QString(32, '9') + "…» не записан: новый адрес модуля "
                "должен быть десятичным числом от 0 до 255.";
-        QTest::newRow("write, CANOpen, any ID") << true << 1 << false << "abc" << 1000 << "start Lss 1000";
+        QTest::newRow("write, CANOpen") << true << 1 << false << " 127 " << 1000 << "open can0 | start Lss 1000";
+        for (const char *id : {"0", "128", "300", "+5", ""})
+            QTest::addRow("write, CANOpen, ID '%s'", id) << true << 1 << false << id << 1000
+                                                      << "box critical Ошибка/ID модуля CANopen: число от 1 до 127";
         QTest::newRow("write, no link") << true << -1 << false << "10" << 1000 << "";
     }
     void presses()
@@ -232,7 +278,7 @@ private slots:
         QFETCH(bool, scanRunning);
         QFETCH(QString, id);
         QFETCH(int, tickMs);
-        QTEST(describe(write ? writePress(linkMode, id, tickMs) : scanPress(linkMode, scanRunning, tickMs)), "action");
+        QTEST(describe(write ? writePress(linkMode, id, tickMs, false) : scanPress(linkMode, scanRunning, tickMs)), "action");
     }
 };
 
