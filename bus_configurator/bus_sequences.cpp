@@ -86,6 +86,18 @@ bool confirmed(Sequence sequence, lss::Command command, const LssAnswers &answer
     return false;
 }
 
+Action canRequest(lss::Command command, quint8 argument = 0)
+{
+    Action a;
+    a.canSend = lss::request(command, argument);
+    return a;
+}
+
+QString hex8(quint32 value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+}
+
 } // namespace
 
 Action scanPress(int linkMode, bool scanRunning, int tickMs)
@@ -169,6 +181,15 @@ Action writeTick(int step, const DconLink &link, const WriteForm &form)
     }
 }
 
+Action canReadPress(int linkMode, bool connected, bool canBusy, int tickMs)
+{
+    if (linkMode != 1 || !connected || canBusy)
+        return {};
+    Action a = listening(Sequence::CanRead, tickMs);
+    a.canSend = lss::request(lss::SwitchStateGlobal, 1);
+    return a;
+}
+
 Action lssTick(int step, const QString &idText, int canSpeedIndex, const LssAnswers &answers)
 {
     // The field may have changed since the press.
@@ -198,6 +219,35 @@ Action lssFailed(const QStringList &arguments, const QString &error)
     return stopped(Sequence::Lss, Stop::Now, commandFailed(arguments, error));
 }
 
+Action canReadTick(int step, const LssAnswers &answers)
+{
+    // answers[0] is since switch state global, sent at the press; the
+    // inquiry sent at step k is answers[k + 1].
+    constexpr int kInquiries = int(sizeof lss::kReadOrder / sizeof lss::kReadOrder[0]);
+    Action failure;
+    if (step >= 1 && step <= kInquiries
+        && !confirmed(Sequence::CanRead, lss::kReadOrder[step - 1], answers, step, &failure))
+        return failure;
+    if (step >= 0 && step < kInquiries)
+        return canRequest(lss::kReadOrder[step]);
+    if (step != kInquiries)
+        return {};
+    quint32 values[kInquiries];
+    for (int i = 0; i < kInquiries; ++i)
+        values[i] = lss::judge(lss::kReadOrder[i], answers.value(i + 1)).value;
+    Action a = stopped(Sequence::CanRead, Stop::Now);
+    QString id = tr("не назначен");
+    if (values[0] != lss::kNoNodeId) {
+        id = QString::number(values[0]);
+        a.id = QStringLiteral("%1").arg(values[0], 2, 10, QLatin1Char('0'));
+        a.mark = IdField;
+    }
+    a.box = message(Message::Information, "Модуль CANopen", "ID: %1\nПроизводитель: %2\nИзделие: %3\nВерсия: %4\nСерийный номер: %5");
+    a.box.text = a.box.text.arg(id, hex8(values[1]), hex8(values[2]), hex8(values[3]), hex8(values[4]));
+    a.box.plain = true;
+    return a;
+}
+
 Action canFailed(Sequence sequence, const QString &error)
 {
     Action a = stopped(sequence, Stop::Now, message(Message::Critical, "Ошибка", "Нет доступа к can0: "));
@@ -224,7 +274,7 @@ Action judgeReply(const QString &reply, const Running &running)
                 return bad;
             }
             const dcon::ConfigReply config = dcon::parseConfigReply(reply);
-            a.id = config.address;
+            a.id = QString::number(config.address);
             a.takeCodes = true;
             a.typeCode = config.typeCode;
             a.formatCode = config.formatCode;

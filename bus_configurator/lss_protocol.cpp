@@ -8,12 +8,31 @@ namespace lss {
 namespace {
 
 constexpr int kRequestBytes = 8;
-// An answer: the command byte, the error code, the manufacturer's code.
-constexpr int kAnswerMinimum = 2;
 
 QString tr(const char *text)
 {
     return QCoreApplication::translate("MainWindow", text);
+}
+
+bool isInquiry(Command command)
+{
+    return command >= InquireVendor && command <= InquireNodeId;
+}
+
+// An identity answer holds its value in bytes 1 to 4, least significant first.
+int minimumLength(Command command)
+{
+    return isInquiry(command) && command != InquireNodeId ? 5 : 2;
+}
+
+quint32 value(Command command, const QByteArray &answer)
+{
+    if (command == InquireNodeId)
+        return quint8(answer.at(1));
+    quint32 v = 0;
+    for (int i = 4; i >= 1; --i)
+        v = (v << 8) | quint8(answer.at(i));
+    return v;
 }
 
 QString meaning(Command command, const Verdict &verdict)
@@ -33,6 +52,8 @@ QString meaning(Command command, const Verdict &verdict)
 }
 
 } // namespace
+
+const Command kReadOrder[5] = {InquireNodeId, InquireVendor, InquireProduct, InquireRevision, InquireSerial};
 
 QByteArray request(Command command, quint8 argument)
 {
@@ -60,7 +81,7 @@ Verdict judge(Command command, const QList<QByteArray> &frames)
 {
     QList<QByteArray> answers;
     for (const QByteArray &frame : frames)
-        if (frame.size() >= kAnswerMinimum && quint8(frame.at(0)) == command)
+        if (frame.size() >= minimumLength(command) && quint8(frame.at(0)) == command)
             answers << frame;
     Verdict verdict;
     if (answers.size() != 1) {
@@ -68,6 +89,11 @@ Verdict judge(Command command, const QList<QByteArray> &frames)
         return verdict;
     }
     const QByteArray &answer = answers.first();
+    if (isInquiry(command)) {
+        verdict.kind = Verdict::Done;
+        verdict.value = value(command, answer);
+        return verdict;
+    }
     verdict.code = quint8(answer.at(1));
     verdict.kind = verdict.code == 0 ? Verdict::Done : Verdict::Refused;
     if (verdict.code == 0xFF && answer.size() > 2)
@@ -84,6 +110,16 @@ QString requestName(Command command)
         return tr("смена скорости");
     case StoreConfiguration:
         return tr("сохранение параметров");
+    case InquireNodeId:
+        return tr("чтение ID");
+    case InquireVendor:
+        return tr("чтение кода производителя");
+    case InquireProduct:
+        return tr("чтение кода изделия");
+    case InquireRevision:
+        return tr("чтение версии");
+    case InquireSerial:
+        return tr("чтение серийного номера");
     case SwitchStateGlobal:
         break;
     }

@@ -22,8 +22,10 @@ const char kDisconnectText[] = "Отсоединиться";
 // A value read from, or accepted by, the module.
 const QString successStyle = QStringLiteral("background-color:  #90ee90;");
 
-// The tick of the three sequences.
+// The tick of the DCON sequences and the LSS write.
 constexpr int kStepMs = 1000;
+// The tick of the LSS read: answers come within milliseconds.
+constexpr int kCanReadMs = 200;
 
 } // namespace
 
@@ -55,11 +57,14 @@ MainWindow::MainWindow(QWidget *parent)
     canWriteTimer = new QTimer(this);
     connect(canWriteTimer, &QTimer::timeout, this, &MainWindow::changeParameters_can);
     canWriteTimer->setInterval(kStepMs);
+    canReadTimer = new QTimer(this);
+    connect(canReadTimer, &QTimer::timeout, this, &MainWindow::readCan);
+    canReadTimer->setInterval(kCanReadMs);
 }
 
 MainWindow::~MainWindow()
 {
-    stopSequence(canUser);
+    stopSequence(canUser); // the read takes the modules back to waiting
     if (serial.isOpen())
         serial.close();
     delete ui;
@@ -167,10 +172,12 @@ void MainWindow::on_pushButton_selectPorotocol_clicked()
         ui->label_pro->show();
         ui->comboBox_pro->show();
         ui->groupBox_4->show();
+        ui->pushButton_readCan->hide();
         window_fit::setFixedSize(*this, QSize(580, 320));
     } else if (mode == 1) {
         ui->label_canOpen->show();
         ui->comboBox_speed_can->show();
+        ui->pushButton_readCan->show();
         ui->label_speed->hide();
         ui->comboBox_speed->hide();
         ui->label_pro->hide();
@@ -196,6 +203,12 @@ bool MainWindow::bringCan0Up(bool logOutput)
 void MainWindow::on_pushButton_3_clicked()
 {
     apply(bus_sequences::scanPress(linkMode(), scanTimer->isActive(), kStepMs));
+}
+
+void MainWindow::on_pushButton_readCan_clicked()
+{
+    apply(bus_sequences::canReadPress(linkMode(), ui->pushButton_Connect->text() == tr(kDisconnectText), canBusy(),
+                                      kCanReadMs));
 }
 
 void MainWindow::on_pushButton_clear_clicked()
@@ -260,6 +273,12 @@ void MainWindow::changeParameters_can()
     apply(bus_sequences::lssTick(step, ui->lineEdit_ID->text(), ui->comboBox_speed_can->currentIndex(), canAnswers));
 }
 
+void MainWindow::readCan()
+{
+    const int step = canReadStep++;
+    apply(bus_sequences::canReadTick(step, canAnswers));
+}
+
 void MainWindow::canFramesReceived()
 {
     if (!canDevice)
@@ -305,6 +324,13 @@ void MainWindow::closeCan()
     canAnswers.clear();
 }
 
+// Frames heard from now on answer this request.
+bool MainWindow::sendLssRequest(const QByteArray &data)
+{
+    canAnswers.append(QList<QByteArray>());
+    return canDevice && canDevice->writeFrame(QCanBusFrame(lss::kRequestId, data));
+}
+
 bus_sequences::DconLink MainWindow::dconLink() const
 {
     return {serial.isOpen(), !lastReply.isEmpty(), moduleAddress};
@@ -325,15 +351,19 @@ void MainWindow::apply(const bus_sequences::Action &action)
     if (!action.log.isEmpty())
         onShowStatus(action.log);
     if (!action.run.isEmpty()) {
-        canAnswers.append(QList<QByteArray>()); // what is heard from now on answers this request
+        canAnswers.append(QList<QByteArray>());
         const can_link::CommandResult result = can_link::runCommand(can_link::sudoProgram(), action.run);
         if (!result.ok) {
             apply(bus_sequences::lssFailed(action.run, result.error));
             return;
         }
     }
-    if (action.id >= 0)
-        ui->lineEdit_ID->setText(QString::number(action.id));
+    if (!action.canSend.isEmpty() && !sendLssRequest(action.canSend)) {
+        apply(bus_sequences::canFailed(canUser, canDevice ? canDevice->errorString() : QString()));
+        return;
+    }
+    if (!action.id.isEmpty())
+        ui->lineEdit_ID->setText(action.id);
     if (action.speedIndex >= 0)
         ui->comboBox_speed->setCurrentIndex(action.speedIndex);
     if (action.protocolIndex >= 0)
@@ -358,6 +388,8 @@ void MainWindow::apply(const bus_sequences::Action &action)
         writeTimer->start(action.startMs);
     else if (action.start == Sequence::Lss)
         canWriteTimer->start(action.startMs);
+    else if (action.start == Sequence::CanRead)
+        canReadTimer->start(action.startMs);
 }
 
 void MainWindow::stopSequence(Sequence sequence)
@@ -376,6 +408,14 @@ void MainWindow::stopSequence(Sequence sequence)
         canWriteStep = 0;
         if (canUser == Sequence::Lss)
             closeCan();
+        break;
+    case Sequence::CanRead:
+        canReadTimer->stop();
+        canReadStep = 0;
+        if (canUser == Sequence::CanRead) {
+            sendLssRequest(lss::request(lss::SwitchStateGlobal, 0)); // back to waiting
+            closeCan();
+        }
         break;
     case Sequence::None:
         break;

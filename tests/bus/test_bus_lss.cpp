@@ -1,5 +1,5 @@
-// The CANopen LSS write: cansend lines read back as CiA 305 requests, the
-// modules' answers heard on can0, the pacing, the boxes, a failed cansend.
+// The CANopen LSS write and read: the requests (cansend lines, can0 frames),
+// the modules' answers heard on can0, the pacing, the boxes, a failed cansend.
 
 #include "bus_bench.h"
 #include "can_commands.h"
@@ -7,8 +7,9 @@
 #include <QCanBusDevice>
 
 // can0 as the window gets it here, with modules behind it that answer each
-// 8-byte LSS request 1 ms after the stand-in sudo's cansend put it out
-// (switch state global: no answer).
+// 8-byte LSS request 1 ms after it went out on the device or through the
+// stand-in sudo's cansend (switch state global: no answer; identity 1A2,
+// C35, 10002, 12345678).
 class FakeCan0 : public QCanBusDevice
 {
 public:
@@ -33,7 +34,12 @@ public:
         });
         m_cansend.start(20);
     }
-    bool writeFrame(const QCanBusFrame &) override { return false; }
+    bool writeFrame(const QCanBusFrame &frame) override
+    {
+        if (state() == ConnectedState && frame.frameId() == 0x7E5)
+            answer(frame.payload());
+        return state() == ConnectedState;
+    }
     QString interpretErrorFrame(const QCanBusFrame &) override { return {}; }
 
 protected:
@@ -55,7 +61,8 @@ private:
     {
         heard << request.left(2).toHex().toUpper();
         const int command = quint8(request.at(0));
-        const QByteArray data = request.left(1).leftJustified(8, '\0');
+        const QMap<int, QByteArray> values{{0x5E, "05"}, {0x5A, "A2010000"}, {0x5B, "350C0000"}, {0x5C, "02000100"}, {0x5D, "78563412"}};
+        const QByteArray data = (request.left(1) + QByteArray::fromHex(values.value(command, "00"))).leftJustified(8, '\0');
         if (request.size() == 8 && command != 0x04 && command != silentAt)
             QTimer::singleShot(1, this, [this, data] { enqueueReceivedFrames(QVector<QCanBusFrame>(modules, QCanBusFrame(0x7E4, data))); });
     }
@@ -125,19 +132,38 @@ private slots:
         QCOMPARE(b.sudo.calls().size(), sent + 1);
     }
 
-    // No can0: one box at the press, and nothing goes out.
-    void noCan0()
+    // The read, 200 ms a request, and what sends nothing: the link down, a
+    // second press, the write beside the read, no can0 (no modules).
+    void canRead_data()
     {
+        QTest::addColumn<int>("modules");
+        QTest::addColumn<QString>("presses"); // r: read, w: write, c: the link connected
+        QTest::addColumn<QString>("heard");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("one module") << 1 << "rcrrw" << "0401 5E00 5A00 5B00 5C00 5D00 0400"
+            << "Модуль CANopen/ID: 5\nПроизводитель: 0x000001A2\nИзделие: 0x00000C35\nВерсия: 0x00010002\nСерийный номер: 0x12345678";
+        QTest::newRow("two") << 2 << "cr" << "0401 5E00 0400"
+                             << "Ошибка/Ответили несколько модулей на запрос: чтение ID. Оставьте на шине один модуль.";
+        QTest::newRow("no can0") << 0 << "cr" << "" << "Ошибка/Нет доступа к can0: No such device";
+    }
+    void canRead()
+    {
+        QFETCH(int, modules);
+        QFETCH(QString, presses);
         BusBench b;
-        FakeCan0::install(0, 0, "No such device");
+        FakeCan0::install(modules, 0, modules ? "" : "No such device");
         b.ui->comboBox_protocol->setCurrentIndex(1);
-        b.ui->lineEdit_ID->setText("5");
-        b.ui->pushButton_changeParameters->click();
-        QCOMPARE(b.boxes.count(), 1);
-        QCOMPARE(b.boxes.last().title + "/" + b.boxes.last().text, "Ошибка/Нет доступа к can0: No such device");
+        b.ui->lineEdit_ID->setText("01");
+        for (QChar press : presses)
+            (press == 'c' ? b.ui->pushButton_Connect->setText(kDisconnect)
+                          : (press == 'r' ? b.ui->pushButton_readCan : b.ui->pushButton_changeParameters)->click());
+        QTRY_COMPARE(b.boxes.count(), 1);
+        QTEST(b.boxes.last().title + "/" + b.boxes.last().text, "box");
+        QVERIFY(b.boxes.last().ms >= 200 * (FakeCan0::heard.size() - 2));
         QVERIFY(Probe::idle(*b.window));
         QCOMPARE(FakeCan0::created - FakeCan0::connected, 1);
-        QVERIFY(b.sudo.lines().isEmpty());
+        QTEST(FakeCan0::heard.join(' '), "heard");
+        QCOMPARE(b.ui->lineEdit_ID->text() + b.ui->lineEdit_ID->styleSheet(), modules == 1 ? "05" + kGreen : "01");
     }
 
     // A cansend that fails ends the write there, stopped before the box that

@@ -2,6 +2,7 @@
 // row a step (or a reply) and what the window is told to do, written out whole.
 
 #include "bus_sequences.h"
+#include "lss_protocol.h"
 
 #include <QtTest>
 
@@ -21,7 +22,7 @@ QString fieldNames(Fields fields)
 
 QString sequenceName(Sequence s)
 {
-    return QStringList{"None", "Scan", "Write", "Lss"}.at(int(s));
+    return QStringList{"None", "Scan", "Write", "Lss", "CanRead"}.at(int(s));
 }
 
 // An action as one line; "\r" shown as \r.
@@ -36,7 +37,8 @@ QString describe(const Action &a)
     add(!a.send.isEmpty(), "send " + QString::fromLatin1(a.send));
     add(!a.log.isEmpty(), "log " + a.log);
     add(!a.run.isEmpty(), "run " + a.run.join(' '));
-    add(a.id >= 0, "id " + QString::number(a.id));
+    add(!a.canSend.isEmpty(), "can " + lss::frameText(lss::kRequestId, a.canSend));
+    add(!a.id.isEmpty(), "id " + a.id);
     add(a.speedIndex >= 0, "speed " + QString::number(a.speedIndex));
     add(a.protocolIndex >= 0, "protocol " + QString::number(a.protocolIndex));
     add(a.takeCodes, "codes " + a.typeCode + "/" + a.formatCode);
@@ -213,36 +215,52 @@ private slots:
               "action");
     }
 
-    // The answers to each request of the LSS write, judged at the next step:
-    // configure node-ID, bit timing and store.
+    // The answers to each LSS request, judged at the next step: the write's
+    // configure node-ID, bit timing and store, the read's five inquiries.
     void lssAnswers_data()
     {
+        QTest::addColumn<bool>("read");
         QTest::addColumn<int>("step");
         QTest::addColumn<QString>("answers"); // since the request judged at this step
         QTest::addColumn<QString>("action");
         const QString no = "box critical plain Ошибка/Модуль не ответил на запрос: ";
         const QString two = "box critical plain Ошибка/Ответили несколько модулей на запрос: ";
         const QString refused = "box critical plain Ошибка/Модуль отклонил запрос: ";
-        const QString stopLss = " | stop Lss now";
-        QTest::newRow("ID taken") << 2 << "1100000000000000" << "run cansend can0 7E5#1300040000000000";
-        QTest::newRow("ID: silent; late, foreign and cut frames") << 2 << "0401 1300 11" << no + "смена ID" + stopLss;
-        QTest::newRow("ID: two modules") << 2 << "1100 1100"
+        const QString stopLss = " | stop Lss now", stopRead = " | stop CanRead now";
+        QTest::newRow("ID taken") << false << 2 << "1100000000000000" << "run cansend can0 7E5#1300040000000000";
+        QTest::newRow("ID: silent; late, foreign and cut frames") << false << 2 << "0401 1300 11" << no + "смена ID" + stopLss;
+        QTest::newRow("ID: two modules") << false << 2 << "1100 1100"
                                          << two + "смена ID. Оставьте на шине один модуль." + stopLss;
-        QTest::newRow("ID: 1") << 2 << "1101" << refused + "смена ID, код 1 (ID вне диапазона)" + stopLss;
-        QTest::newRow("ID: 5") << 2 << "1105" << refused + "смена ID, код 5 (неизвестный код)" + stopLss;
-        QTest::newRow("speed: 1") << 3 << "1301" << refused + "смена скорости, код 1 (скорость не поддерживается)" + stopLss;
-        QTest::newRow("speed: FF 7") << 3 << "13FF07" << refused + "смена скорости, код 255 (ошибка производителя 7)" + stopLss;
-        QTest::newRow("stored") << 4 << "1700"
+        QTest::newRow("ID: 1") << false << 2 << "1101" << refused + "смена ID, код 1 (ID вне диапазона)" + stopLss;
+        QTest::newRow("ID: 5") << false << 2 << "1105" << refused + "смена ID, код 5 (неизвестный код)" + stopLss;
+        QTest::newRow("speed: 1") << false << 3 << "1301" << refused + "смена скорости, код 1 (скорость не поддерживается)" + stopLss;
+        QTest::newRow("speed: FF 7") << false << 3 << "13FF07" << refused + "смена скорости, код 255 (ошибка производителя 7)" + stopLss;
+        QTest::newRow("stored") << false << 4 << "1700"
             << "box information Сообщение/<FONT COLOR='#001e80'>Команды записи отправлены</FONT> | stop Lss after box";
-        QTest::newRow("store: 1") << 4 << "1701" << refused + "сохранение параметров, код 1 (сохранение не поддерживается)" + stopLss;
-        QTest::newRow("store: 2") << 4 << "1702" << refused + "сохранение параметров, код 2 (ошибка доступа к памяти)" + stopLss;
+        QTest::newRow("store: 1") << false << 4 << "1701" << refused + "сохранение параметров, код 1 (сохранение не поддерживается)" + stopLss;
+        QTest::newRow("store: 2") << false << 4 << "1702" << refused + "сохранение параметров, код 2 (ошибка доступа к памяти)" + stopLss;
+        QTest::newRow("maker: silent") << true << 2 << "" << no + "чтение кода производителя" + stopRead;
+        QTest::newRow("revision: silent") << true << 4 << "5D78563412" << no + "чтение версии" + stopRead;
+        QTest::newRow("serial: too short") << true << 5 << "5D785634" << no + "чтение серийного номера" + stopRead;
+        QTest::newRow("all read, no ID") << true << 5 << "5EFF" << "box information plain Модуль CANopen/ID: не назначен\n"
+            "Производитель: 0x000001A2\nИзделие: 0x00000C35\nВерсия: 0x00010002\nСерийный номер: 0x12345678" + stopRead;
     }
     void lssAnswers()
     {
+        QFETCH(bool, read);
         QFETCH(int, step);
         QFETCH(QString, answers);
-        const LssAnswers heard = LssAnswers{{}, {}, {}, {}}.mid(0, step - 1) << frames(answers);
-        QTEST(describe(lssTick(step, "1", 4, heard)), "action");
+        if (!read) {
+            const LssAnswers heard = LssAnswers{{}, {}, {}, {}}.mid(0, step - 1) << frames(answers);
+            QTEST(describe(lssTick(step, "1", 4, heard)), "action");
+            return;
+        }
+        // A module that answers everything, but for the request judged now
+        // (node-ID answers stand for the node-ID's, at the end too).
+        LssAnswers heard{{}, frames("5E05"), frames("5AA2010000"), frames("5B350C0000"), frames("5C02000100"),
+                         frames("5D78563412")};
+        heard[answers.startsWith("5E") ? 1 : qMax(step, 1)] = frames(answers);
+        QTEST(describe(canReadTick(step, heard)), "action");
     }
 
     // The buttons: which sequence starts, at the interval given.
