@@ -110,10 +110,12 @@ private slots:
         b.boxes.setInspector([&](const ModalCatcher::Box &) { boxAt = QDateTime::currentMSecsSinceEpoch(); });
         const qint64 pressed = QDateTime::currentMSecsSinceEpoch();
         b.ui->pushButton_changeParameters->click();
+        b.ui->pushButton_Connect->setText(kDisconnect);
+        b.ui->pushButton_readCan->click(); // nothing while the write runs
         QTRY_COMPARE_WITH_TIMEOUT(b.boxes.count(), 1, 9000);
         QTRY_VERIFY(Probe::idle(*b.window));
         QTEST(b.boxes.last().title + "/" + b.boxes.last().text, "box");
-        QCOMPARE(FakeCan0::connected, 0);
+        QCOMPARE(FakeCan0::created - FakeCan0::connected, 1);
         QCOMPARE(logLines(b.ui).filter(QRegularExpression("^7E4#1[137]00000000000000$")).size(), modules * (sent - 1) - !!silentAt);
         VERIFY_MS(boxAt - pressed, sent * 1000 + 300, sent * 1000 + 2700);
 
