@@ -2,6 +2,7 @@
 
 #include "can_commands.h"
 #include "dcon_protocol.h"
+#include "lss_protocol.h"
 
 #include <QCoreApplication>
 
@@ -67,6 +68,45 @@ Action started(Sequence sequence, int tickMs)
     return a;
 }
 
+// A CANopen sequence starts with can0 opened to hear the module.
+Action listening(Sequence sequence, int tickMs)
+{
+    Action a = started(sequence, tickMs);
+    a.openCan = true;
+    return a;
+}
+
+Action badNodeId()
+{
+    return stopped(Sequence::Lss, Stop::Now, message(Message::Critical, "Ошибка", "ID модуля CANopen: число от 1 до 127"));
+}
+
+// The answers to a request of an LSS sequence, judged: false, with the action
+// that ends the sequence before its box, unless one module took it.
+bool confirmed(Sequence sequence, lss::Command command, const LssAnswers &answers, int request, Action *failure)
+{
+    const lss::Verdict verdict = lss::judge(command, answers.value(request));
+    if (verdict.kind == lss::Verdict::Done)
+        return true;
+    Message box = message(Message::Critical, "Ошибка", "");
+    box.text = lss::failureText(command, verdict);
+    box.plain = true;
+    *failure = stopped(sequence, Stop::Now, box);
+    return false;
+}
+
+Action canRequest(lss::Command command, quint8 argument = 0)
+{
+    Action a;
+    a.canSend = lss::request(command, argument);
+    return a;
+}
+
+QString hex8(quint32 value)
+{
+    return QStringLiteral("0x") + QString::number(value, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+}
+
 } // namespace
 
 Action scanPress(int linkMode, bool scanRunning, int tickMs)
@@ -74,10 +114,18 @@ Action scanPress(int linkMode, bool scanRunning, int tickMs)
     return linkMode == 0 && !scanRunning ? started(Sequence::Scan, tickMs) : Action();
 }
 
-Action writePress(int linkMode, const QString &idText, int tickMs)
+Action writePress(int linkMode, const QString &idText, int tickMs, bool canBusy)
 {
-    if (linkMode == 1)
-        return started(Sequence::Lss, tickMs);
+    if (linkMode == 1) {
+        if (canBusy)
+            return {};
+        if (lss::parseNodeId(idText) < 0) {
+            Action a = badNodeId();
+            a.stop = Sequence::None; // nothing runs yet
+            return a;
+        }
+        return listening(Sequence::Lss, tickMs);
+    }
     if (linkMode != 0)
         return {};
     if (dcon::parseNewAddress(idText) < 0) {
@@ -149,8 +197,25 @@ Action writeTick(int step, const DconLink &link, const WriteForm &form)
     }
 }
 
-Action lssTick(int step, const QString &idText, int canSpeedIndex)
+Action canReadPress(int linkMode, bool connected, bool canBusy, int tickMs)
 {
+    if (linkMode != 1 || !connected || canBusy)
+        return {};
+    Action a = listening(Sequence::CanRead, tickMs);
+    a.canSend = lss::request(lss::SwitchStateGlobal, 1);
+    return a;
+}
+
+Action lssTick(int step, const QString &idText, int canSpeedIndex, const LssAnswers &answers)
+{
+    // The field may have changed since the press.
+    if (step == 1 && lss::parseNodeId(idText) < 0)
+        return badNodeId();
+    // Before each step, the request of the step before: configure node-ID, bit timing, store.
+    static const lss::Command judged[] = {lss::ConfigureNodeId, lss::ConfigureBitTiming, lss::StoreConfiguration};
+    Action failure;
+    if (step >= 2 && step <= can_link::kLssSteps && !confirmed(Sequence::Lss, judged[step - 2], answers, step - 1, &failure))
+        return failure;
     if (step >= 0 && step < can_link::kLssSteps) {
         Action a;
         a.run = can_link::lssArguments(can_link::LssStep(step), idText, canSpeedIndex);
@@ -170,6 +235,43 @@ Action lssFailed(const QStringList &arguments, const QString &error)
     return stopped(Sequence::Lss, Stop::Now, commandFailed(arguments, error));
 }
 
+Action canReadTick(int step, const LssAnswers &answers)
+{
+    // answers[0] is since switch state global, sent at the press; the
+    // inquiry sent at step k is answers[k + 1].
+    constexpr int kInquiries = int(sizeof lss::kReadOrder / sizeof lss::kReadOrder[0]);
+    Action failure;
+    if (step >= 1 && step <= kInquiries
+        && !confirmed(Sequence::CanRead, lss::kReadOrder[step - 1], answers, step, &failure))
+        return failure;
+    if (step >= 0 && step < kInquiries)
+        return canRequest(lss::kReadOrder[step]);
+    if (step != kInquiries)
+        return {};
+    quint32 values[kInquiries];
+    for (int i = 0; i < kInquiries; ++i)
+        values[i] = lss::judge(lss::kReadOrder[i], answers.value(i + 1)).value;
+    Action a = stopped(Sequence::CanRead, Stop::Now);
+    QString id = tr("не назначен");
+    if (values[0] != lss::kNoNodeId) {
+        id = QString::number(values[0]);
+        a.id = QStringLiteral("%1").arg(values[0], 2, 10, QLatin1Char('0'));
+        a.mark = IdField;
+    }
+    a.box = message(Message::Information, "Модуль CANopen", "ID: %1\nПроизводитель: %2\nИзделие: %3\nВерсия: %4\nСерийный номер: %5");
+    a.box.text = a.box.text.arg(id, hex8(values[1]), hex8(values[2]), hex8(values[3]), hex8(values[4]));
+    a.box.plain = true;
+    return a;
+}
+
+Action canFailed(Sequence sequence, const QString &error)
+{
+    Action a = stopped(sequence, Stop::Now, message(Message::Critical, "Ошибка", "Нет доступа к can0: "));
+    a.box.text += error;
+    a.box.plain = true;
+    return a;
+}
+
 Action judgeReply(const QString &reply, const Running &running)
 {
     if (reply.isEmpty()) { // only line ends: the module is not answering properly
@@ -185,7 +287,7 @@ Action judgeReply(const QString &reply, const Running &running)
             if (!dcon::isConfigReply(reply))
                 return badReadReply(reply);
             const dcon::ConfigReply config = dcon::parseConfigReply(reply);
-            a.id = config.address;
+            a.id = QString::number(config.address);
             a.takeCodes = true;
             a.typeCode = config.typeCode;
             a.formatCode = config.formatCode;

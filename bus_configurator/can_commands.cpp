@@ -2,9 +2,14 @@
 
 #include "dcon_protocol.h"
 
+#include "lss_protocol.h"
+
+#include <QCanBus>
+#include <QCanBusDevice>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QVariant>
 
 namespace can_link {
 namespace {
@@ -19,6 +24,8 @@ constexpr uint kInterfaceUpFlag = 0x1;
 
 // How long a killed command is given to go.
 constexpr int kKillWaitMs = 1000;
+
+DeviceSource deviceSource = nullptr;
 
 } // namespace
 
@@ -124,6 +131,36 @@ CommandResult runCommand(const QString &program, const QStringList &arguments, i
     }
     result.ok = true;
     return result;
+}
+
+void setDeviceSource(DeviceSource source)
+{
+    deviceSource = source;
+}
+
+QCanBusDevice *openCan0(QString *error)
+{
+    QCanBusDevice *device = deviceSource
+                                ? deviceSource(error)
+                                : QCanBus::instance()->createDevice(QStringLiteral("socketcan"), QStringLiteral("can0"), error);
+    if (!device)
+        return nullptr;
+    QCanBusDevice::Filter answers;
+    answers.frameId = lss::kAnswerId;
+    answers.frameIdMask = 0x7FF;
+    answers.format = QCanBusDevice::Filter::MatchBaseFormat;
+    answers.type = QCanBusFrame::DataFrame;
+    device->setConfigurationParameter(QCanBusDevice::RawFilterKey,
+                                      QVariant::fromValue(QList<QCanBusDevice::Filter>{answers}));
+    device->setConfigurationParameter(QCanBusDevice::ErrorFilterKey,
+                                      QVariant::fromValue(QCanBusFrame::FrameErrors()));
+    device->setConfigurationParameter(QCanBusDevice::BitRateKey, QVariant());
+    if (!device->connectDevice()) {
+        *error = device->errorString();
+        delete device;
+        return nullptr;
+    }
+    return device;
 }
 
 } // namespace can_link

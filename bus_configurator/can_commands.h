@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+class QCanBusDevice;
+
 namespace can_link {
 
 // The program every CAN command line starts with.
@@ -66,5 +68,17 @@ struct CommandResult {
 // timeoutMs; a command still running then is killed.
 CommandResult runCommand(const QString &program, const QStringList &arguments,
                          int timeoutMs = kCommandTimeoutMs);
+
+// Opens can0 (Qt's "socketcan" plugin) to hear the LSS answers: only frames
+// with identifier 0x7E4 and no error frames come in, and the interface's bit
+// rate is left as `ip link` set it (the plugin would otherwise set its own on
+// connect). nullptr, with Qt's error text, when it cannot be created or
+// connected. The caller owns the device.
+QCanBusDevice *openCan0(QString *error);
+
+// Where openCan0 gets its device from: nullptr is the socketcan plugin. The
+// test suite puts a device of its own here.
+using DeviceSource = QCanBusDevice *(*)(QString *error);
+void setDeviceSource(DeviceSource source);
 
 } // namespace can_link

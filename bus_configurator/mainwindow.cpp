@@ -1,11 +1,13 @@
 #include "mainwindow.h"
 
 #include "can_commands.h"
+#include "lss_protocol.h"
 #include "serial_port_list.h"
 #include "ui_mainwindow.h"
 #include "window_fit.h"
 
 #include <QCanBus>
+#include <QCanBusDevice>
 #include <QDebug>
 #include <QIcon>
 #include <QMessageBox>
@@ -20,8 +22,10 @@ const char kDisconnectText[] = "Отсоединиться";
 // A value read from, or accepted by, the module.
 const QString successStyle = QStringLiteral("background-color:  #90ee90;");
 
-// The tick of the three sequences.
+// The tick of the DCON sequences and the LSS write.
 constexpr int kStepMs = 1000;
+// The tick of the LSS read: answers come within milliseconds.
+constexpr int kCanReadMs = 200;
 
 } // namespace
 
@@ -53,10 +57,14 @@ MainWindow::MainWindow(QWidget *parent)
     canWriteTimer = new QTimer(this);
     connect(canWriteTimer, &QTimer::timeout, this, &MainWindow::changeParameters_can);
     canWriteTimer->setInterval(kStepMs);
+    canReadTimer = new QTimer(this);
+    connect(canReadTimer, &QTimer::timeout, this, &MainWindow::readCan);
+    canReadTimer->setInterval(kCanReadMs);
 }
 
 MainWindow::~MainWindow()
 {
+    stopSequence(canUser); // the read takes the modules back to waiting
     if (serial.isOpen())
         serial.close();
     delete ui;
@@ -162,10 +170,12 @@ void MainWindow::on_pushButton_selectPorotocol_clicked()
         ui->label_pro->show();
         ui->comboBox_pro->show();
         ui->groupBox_4->show();
+        ui->pushButton_readCan->hide();
         window_fit::setFixedSize(*this, QSize(580, 320));
     } else if (mode == 1) {
         ui->label_canOpen->show();
         ui->comboBox_speed_can->show();
+        ui->pushButton_readCan->show();
         ui->label_speed->hide();
         ui->comboBox_speed->hide();
         ui->label_pro->hide();
@@ -191,6 +201,12 @@ bool MainWindow::bringCan0Up(bool logOutput)
 void MainWindow::on_pushButton_3_clicked()
 {
     apply(bus_sequences::scanPress(linkMode(), scanTimer->isActive(), kStepMs));
+}
+
+void MainWindow::on_pushButton_readCan_clicked()
+{
+    apply(bus_sequences::canReadPress(linkMode(), ui->pushButton_Connect->text() == tr(kDisconnectText), canBusy(),
+                                      kCanReadMs));
 }
 
 void MainWindow::on_pushButton_clear_clicked()
@@ -232,7 +248,7 @@ void MainWindow::scan_DCON()
 
 void MainWindow::on_pushButton_changeParameters_clicked()
 {
-    apply(bus_sequences::writePress(linkMode(), ui->lineEdit_ID->text(), kStepMs));
+    apply(bus_sequences::writePress(linkMode(), ui->lineEdit_ID->text(), kStepMs, canBusy()));
 }
 
 void MainWindow::changeParameters()
@@ -252,7 +268,65 @@ void MainWindow::changeParameters_can()
     stopSequence(Sequence::Scan);
     stopSequence(Sequence::Write);
     const int step = canWriteStep++;
-    apply(bus_sequences::lssTick(step, ui->lineEdit_ID->text(), ui->comboBox_speed_can->currentIndex()));
+    apply(bus_sequences::lssTick(step, ui->lineEdit_ID->text(), ui->comboBox_speed_can->currentIndex(), canAnswers));
+}
+
+void MainWindow::readCan()
+{
+    const int step = canReadStep++;
+    apply(bus_sequences::canReadTick(step, canAnswers));
+}
+
+void MainWindow::canFramesReceived()
+{
+    if (!canDevice)
+        return;
+    for (const QCanBusFrame &frame : canDevice->readAllFrames()) {
+        if (frame.frameType() != QCanBusFrame::DataFrame || frame.frameId() != lss::kAnswerId)
+            continue;
+        onShowStatus(lss::frameText(frame.frameId(), frame.payload()));
+        if (!canAnswers.isEmpty())
+            canAnswers.last() << frame.payload();
+    }
+}
+
+bool MainWindow::canBusy() const
+{
+    return canUser != Sequence::None;
+}
+
+bool MainWindow::openCan(Sequence user)
+{
+    QString error;
+    canDevice = can_link::openCan0(&error);
+    if (!canDevice) {
+        apply(bus_sequences::canFailed(Sequence::None, error));
+        return false;
+    }
+    canDevice->setParent(this);
+    connect(canDevice, &QCanBusDevice::framesReceived, this, &MainWindow::canFramesReceived);
+    canUser = user;
+    canAnswers.clear();
+    return true;
+}
+
+void MainWindow::closeCan()
+{
+    if (canDevice) {
+        canDevice->disconnect(this);
+        canDevice->disconnectDevice();
+        canDevice->deleteLater();
+        canDevice = nullptr;
+    }
+    canUser = Sequence::None;
+    canAnswers.clear();
+}
+
+// Frames heard from now on answer this request.
+bool MainWindow::sendLssRequest(const QByteArray &data)
+{
+    canAnswers.append(QList<QByteArray>());
+    return canDevice && canDevice->writeFrame(QCanBusFrame(lss::kRequestId, data));
 }
 
 bus_sequences::DconLink MainWindow::dconLink() const
@@ -268,19 +342,26 @@ bus_sequences::WriteForm MainWindow::writeForm() const
 
 void MainWindow::apply(const bus_sequences::Action &action)
 {
+    if (action.openCan && !openCan(action.start))
+        return;
     if (!action.send.isEmpty())
         serial.write(action.send);
     if (!action.log.isEmpty())
         onShowStatus(action.log);
     if (!action.run.isEmpty()) {
+        canAnswers.append(QList<QByteArray>());
         const can_link::CommandResult result = can_link::runCommand(can_link::sudoProgram(), action.run);
         if (!result.ok) {
             apply(bus_sequences::lssFailed(action.run, result.error));
             return;
         }
     }
-    if (action.id >= 0)
-        ui->lineEdit_ID->setText(QString::number(action.id));
+    if (!action.canSend.isEmpty() && !sendLssRequest(action.canSend)) {
+        apply(bus_sequences::canFailed(canUser, canDevice ? canDevice->errorString() : QString()));
+        return;
+    }
+    if (!action.id.isEmpty())
+        ui->lineEdit_ID->setText(action.id);
     if (action.speedIndex >= 0)
         ui->comboBox_speed->setCurrentIndex(action.speedIndex);
     if (action.protocolIndex >= 0)
@@ -305,6 +386,8 @@ void MainWindow::apply(const bus_sequences::Action &action)
         writeTimer->start(action.startMs);
     else if (action.start == Sequence::Lss)
         canWriteTimer->start(action.startMs);
+    else if (action.start == Sequence::CanRead)
+        canReadTimer->start(action.startMs);
 }
 
 void MainWindow::stopSequence(Sequence sequence)
@@ -321,6 +404,16 @@ void MainWindow::stopSequence(Sequence sequence)
     case Sequence::Lss:
         canWriteTimer->stop();
         canWriteStep = 0;
+        if (canUser == Sequence::Lss)
+            closeCan();
+        break;
+    case Sequence::CanRead:
+        canReadTimer->stop();
+        canReadStep = 0;
+        if (canUser == Sequence::CanRead) {
+            sendLssRequest(lss::request(lss::SwitchStateGlobal, 0)); // back to waiting
+            closeCan();
+        }
         break;
     case Sequence::None:
         break;

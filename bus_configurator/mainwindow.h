@@ -9,6 +9,7 @@
 #include <QSerialPort>
 #include <QString>
 
+class QCanBusDevice;
 class QTimer;
 class QWidget;
 class Ui_MainWindow;
@@ -16,8 +17,10 @@ class Ui_MainWindow;
 // The bus module configurator's one window. The link mode is the index of the
 // protocol list, read whenever it matters: 0 is DCON on a serial port, 1 is
 // CANopen on can0. Three 1000 ms step timers drive the DCON read, the DCON
-// write and the LSS write; each has its step counter. What a press, a tick or
-// a reply leads to is decided by bus_sequences; the window carries it out.
+// write and the LSS write, a 200 ms one the LSS read; each has its step
+// counter. The LSS sequences hear the module's answers on can0, opened for
+// the length of the sequence. What a press, a tick, a reply or an answer
+// leads to is decided by bus_sequences; the window carries it out.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -42,7 +45,10 @@ private slots:
     void on_pushButton_3_clicked();
     void on_pushButton_selectPorotocol_clicked();
     void on_pushButton_clear_clicked();
+    void on_pushButton_readCan_clicked();
     void handleError(QSerialPort::SerialPortError error);
+    void readCan();
+    void canFramesReceived();
 
 private:
     friend struct BusWindowProbe; // read-only look at the state, for the test suite
@@ -57,6 +63,10 @@ private:
     bus_sequences::WriteForm writeForm() const;
     void apply(const bus_sequences::Action &action);
     void stopSequence(bus_sequences::Sequence sequence);
+    bool canBusy() const;
+    bool openCan(bus_sequences::Sequence user);
+    void closeCan();
+    bool sendLssRequest(const QByteArray &data);
     void setLook(bus_sequences::Fields fields, const QString &styleSheet);
     void showBox(const bus_sequences::Message &message);
 
@@ -72,6 +82,11 @@ private:
     int scanStep = 0;
     int writeStep = 0;
     int canWriteStep = 0;
+    QTimer *canReadTimer = nullptr;
+    int canReadStep = 0;
+    QCanBusDevice *canDevice = nullptr;            // open while an LSS sequence runs
+    bus_sequences::Sequence canUser = bus_sequences::Sequence::None; // the sequence it is open for
+    bus_sequences::LssAnswers canAnswers;         // heard since each request of that sequence
     serial_link::ReplyBuffer rxBuffer{dcon::kLineEnd}; // the reply being received
 };
 void prepareMainWindow(MainWindow &window); // fixes the window at its working size, 580 x 330

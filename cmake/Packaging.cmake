@@ -100,7 +100,7 @@ ${SERIAL_PERMISSION_NOTE}
 For the CAN mode the package creates the group ${CAN_CONFIG_GROUP} and a sudoers
 rule that lets its members run exactly those ip and cansend command lines
 without a password (sudo adduser USER ${CAN_CONFIG_GROUP}, then log in again).")
-  set(CPACK_DEBIAN_BUS_PACKAGE_DEPENDS "${COMMON_DEPENDS}, can-utils, iproute2, sudo, adduser")
+  set(CPACK_DEBIAN_BUS_PACKAGE_DEPENDS "${COMMON_DEPENDS}, libqt5serialbus5-plugins, can-utils, iproute2, sudo, adduser")
 
   set(sudoers ${PACKAGING_DIR}/${package}/sudoers)
   if(VISUDO_EXECUTABLE)

@@ -31,7 +31,8 @@ struct BusWindowProbe
     static bool idle(const MainWindow &w)
     {
         return !w.scanTimer->isActive() && !w.writeTimer->isActive() && !w.canWriteTimer->isActive()
-               && w.scanStep == 0 && w.writeStep == 0 && w.canWriteStep == 0;
+               && !w.canReadTimer->isActive() && w.scanStep == 0 && w.writeStep == 0 && w.canWriteStep == 0
+               && w.canReadStep == 0;
     }
 };
 using Probe = BusWindowProbe;

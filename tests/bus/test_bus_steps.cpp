@@ -2,6 +2,7 @@
 // row a step (or a reply) and what the window is told to do, written out whole.
 
 #include "bus_sequences.h"
+#include "lss_protocol.h"
 
 #include <QtTest>
 
@@ -21,7 +22,7 @@ QString fieldNames(Fields fields)
 
 QString sequenceName(Sequence s)
 {
-    return QStringList{"None", "Scan", "Write", "Lss"}.at(int(s));
+    return QStringList{"None", "Scan", "Write", "Lss", "CanRead"}.at(int(s));
 }
 
 // An action as one line; "\r" shown as \r.
@@ -32,10 +33,12 @@ QString describe(const Action &a)
         if (on)
             parts << part;
     };
+    add(a.openCan, "open can0");
     add(!a.send.isEmpty(), "send " + QString::fromLatin1(a.send));
     add(!a.log.isEmpty(), "log " + a.log);
     add(!a.run.isEmpty(), "run " + a.run.join(' '));
-    add(a.id >= 0, "id " + QString::number(a.id));
+    add(!a.canSend.isEmpty(), "can " + lss::frameText(lss::kRequestId, a.canSend));
+    add(!a.id.isEmpty(), "id " + a.id);
     add(a.speedIndex >= 0, "speed " + QString::number(a.speedIndex));
     add(a.protocolIndex >= 0, "protocol " + QString::number(a.protocolIndex));
     add(a.takeCodes, "codes " + a.typeCode + "/" + a.formatCode);
@@ -51,6 +54,14 @@ QString describe(const Action &a)
 }
 
 const QString kNoModule = "box critical Ошибка/нет соединения с модулем";
+
+// Answers to one request, frames as hex separated by blanks.
+QList<QByteArray> frames(const QString &hex)
+{
+    QList<QByteArray> list = hex.toLatin1().split(' ');
+    std::transform(list.begin(), list.end(), list.begin(), QByteArray::fromHex);
+    return list;
+}
 
 } // namespace
 
@@ -143,7 +154,8 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::newRow("0") << 0 << "1" << 4 << false << "run cansend can0 7E5#0401000000000000";
         QTest::newRow("1, ID 127") << 1 << "127" << 8 << false << "run cansend can0 7E5#117F000000000000";
-        QTest::newRow("1, ID not a number") << 1 << "abc" << 4 << false << "run cansend can0 7E5#1100000000000000";
+        QTest::newRow("1, ID changed to 128 after the press")
+            << 1 << "128" << 4 << false << "box critical Ошибка/ID модуля CANopen: число от 1 до 127 | stop Lss now";
         QTest::newRow("2, 1000 kbit/s") << 2 << "127" << 8 << false << "run cansend can0 7E5#1300000000000000";
         QTest::newRow("2, 125 kbit/s") << 2 << "1" << 4 << false << "run cansend can0 7E5#1300040000000000";
         QTest::newRow("3") << 3 << "127" << 8 << false << "run cansend can0 7E5#1700000000000000";
@@ -160,7 +172,8 @@ private slots:
         QFETCH(QString, id);
         QFETCH(int, canSpeed);
         QFETCH(bool, fails);
-        const Action a = lssTick(step, id, canSpeed);
+        const LssAnswers confirmed{{}, frames("1100"), frames("1300"), frames("1700")};
+        const Action a = lssTick(step, id, canSpeed, confirmed);
         QTEST(describe(fails ? lssFailed(a.run, "write: Network is down") : a), "action");
     }
 
@@ -207,6 +220,54 @@ private slots:
               "action");
     }
 
+    // The answers to each LSS request, judged at the next step: the write's
+    // configure node-ID, bit timing and store, the read's five inquiries.
+    void lssAnswers_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("answers"); // since the request judged at this step
+        QTest::addColumn<QString>("action");
+        const QString no = "box critical plain Ошибка/Модуль не ответил на запрос: ";
+        const QString two = "box critical plain Ошибка/Ответили несколько модулей на запрос: ";
+        const QString refused = "box critical plain Ошибка/Модуль отклонил запрос: ";
+        const QString stopLss = " | stop Lss now", stopRead = " | stop CanRead now";
+        QTest::newRow("ID taken") << false << 2 << "1100000000000000" << "run cansend can0 7E5#1300040000000000";
+        QTest::newRow("ID: silent; late, foreign and cut frames") << false << 2 << "0401 1300 11" << no + "смена ID" + stopLss;
+        QTest::newRow("ID: two modules") << false << 2 << "1100 1100"
+                                         << two + "смена ID. Оставьте на шине один модуль." + stopLss;
+        QTest::newRow("ID: 1") << false << 2 << "1101" << refused + "смена ID, код 1 (ID вне диапазона)" + stopLss;
+        QTest::newRow("ID: 5") << false << 2 << "1105" << refused + "смена ID, код 5 (неизвестный код)" + stopLss;
+        QTest::newRow("speed: 1") << false << 3 << "1301" << refused + "смена скорости, код 1 (скорость не поддерживается)" + stopLss;
+        QTest::newRow("speed: FF 7") << false << 3 << "13FF07" << refused + "смена скорости, код 255 (ошибка производителя 7)" + stopLss;
+        QTest::newRow("stored") << false << 4 << "1700"
+            << "box information Сообщение/<FONT COLOR='#001e80'>Команды записи отправлены</FONT> | stop Lss after box";
+        QTest::newRow("store: 1") << false << 4 << "1701" << refused + "сохранение параметров, код 1 (сохранение не поддерживается)" + stopLss;
+        QTest::newRow("store: 2") << false << 4 << "1702" << refused + "сохранение параметров, код 2 (ошибка доступа к памяти)" + stopLss;
+        QTest::newRow("maker: silent") << true << 2 << "" << no + "чтение кода производителя" + stopRead;
+        QTest::newRow("revision: silent") << true << 4 << "5D78563412" << no + "чтение версии" + stopRead;
+        QTest::newRow("serial: too short") << true << 5 << "5D785634" << no + "чтение серийного номера" + stopRead;
+        QTest::newRow("all read, no ID") << true << 5 << "5EFF" << "box information plain Модуль CANopen/ID: не назначен\n"
+            "Производитель: 0x000001A2\nИзделие: 0x00000C35\nВерсия: 0x00010002\nСерийный номер: 0x12345678" + stopRead;
+    }
+    void lssAnswers()
+    {
+        QFETCH(bool, read);
+        QFETCH(int, step);
+        QFETCH(QString, answers);
+        if (!read) {
+            const LssAnswers heard = LssAnswers{{}, {}, {}, {}}.mid(0, step - 1) << frames(answers);
+            QTEST(describe(lssTick(step, "1", 4, heard)), "action");
+            return;
+        }
+        // A module that answers everything, but for the request judged now
+        // (node-ID answers stand for the node-ID's, at the end too).
+        LssAnswers heard{{}, frames("5E05"), frames("5AA2010000"), frames("5B350C0000"), frames("5C02000100"),
+                         frames("5D78563412")};
+        heard[answers.startsWith("5E") ? 1 : qMax(step, 1)] = frames(answers);
+        QTEST(describe(canReadTick(step, heard)), "action");
+    }
+
     // The buttons: which sequence starts, at the interval given.
     void presses_data()
     {
@@ -227,7 +288,10 @@ private slots:
         QTest::newRow("write, DCON, long text cut") << true << 0 << false << QString(40, '9') << 1000
             << "box critical plain Ошибка/Адрес «" + QString(32, '9') + "…» не записан: новый адрес модуля "
                "должен быть десятичным числом от 0 до 255.";
-        QTest::newRow("write, CANOpen, any ID") << true << 1 << false << "abc" << 1000 << "start Lss 1000";
+        QTest::newRow("write, CANOpen") << true << 1 << false << " 127 " << 1000 << "open can0 | start Lss 1000";
+        for (const char *id : {"0", "128", "300", "+5", ""})
+            QTest::addRow("write, CANOpen, ID '%s'", id) << true << 1 << false << id << 1000
+                                                      << "box critical Ошибка/ID модуля CANopen: число от 1 до 127";
         QTest::newRow("write, no link") << true << -1 << false << "10" << 1000 << "";
     }
     void presses()
@@ -237,7 +301,7 @@ private slots:
         QFETCH(bool, scanRunning);
         QFETCH(QString, id);
         QFETCH(int, tickMs);
-        QTEST(describe(write ? writePress(linkMode, id, tickMs) : scanPress(linkMode, scanRunning, tickMs)), "action");
+        QTEST(describe(write ? writePress(linkMode, id, tickMs, false) : scanPress(linkMode, scanRunning, tickMs)), "action");
     }
 };
 

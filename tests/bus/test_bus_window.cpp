@@ -42,7 +42,7 @@ private slots:
             QVERIFY(!t->isActive() && t->interval() == 1000);
 
         // Every view at its fixed size, with every port name a list may show.
-        const QList<QWidget *> canOnly{ui->label_canOpen, ui->comboBox_speed_can};
+        const QList<QWidget *> canOnly{ui->label_canOpen, ui->comboBox_speed_can, ui->pushButton_readCan};
         const QList<QWidget *> dconOnly{ui->label_speed, ui->comboBox_speed, ui->label_pro, ui->comboBox_pro, ui->groupBox_4};
         listPorts({"ttyUSB0", "ttyACM0", "/dev/pts/12"});
         ui->pushButton_scan->click();
@@ -180,9 +180,9 @@ private slots:
                               "pushButton_scan",   "pushButton_Connect",         "lineEdit_ID"};
         const QStringList log{"pushButton_3", "pushButton_clear", "textBrowser"};
         const QStringList start = top + QStringList{"comboBox_speed_can", "comboBox_speed", "comboBox_pro",
-                                                    "pushButton_changeParameters"} + log;
+                                                    "pushButton_changeParameters", "pushButton_readCan"} + log;
         const QStringList dcon = top + QStringList{"comboBox_speed", "comboBox_pro", "pushButton_changeParameters"} + log;
-        const QStringList can = top + QStringList{"comboBox_speed_can", "pushButton_changeParameters"};
+        const QStringList can = top + QStringList{"comboBox_speed_can", "pushButton_changeParameters", "pushButton_readCan"};
         QCOMPARE(tabWalk(b.ui->comboBox_protocol), start);
         b.ui->pushButton_selectPorotocol->click(); // DCON
         QCOMPARE(tabWalk(b.ui->comboBox_protocol), dcon);

@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // At read step 1 a reply fills the form only in the configuration
         // form; anything else (but line ends) ends the read at once.
         const bus_sequences::Action read = bus_sequences::judgeReply(reply, {true, 1, false, 0});
-        FUZZ_CHECK(read.takeCodes == (!reply.isEmpty() && isConfigReply(reply)) && read.id <= 0xFF);
-        FUZZ_CHECK(read.takeCodes || (read.id == -1 && read.mark == bus_sequences::NoField
+        FUZZ_CHECK(read.takeCodes == (!reply.isEmpty() && isConfigReply(reply)) && read.id.toInt() <= 0xFF);
+        FUZZ_CHECK(read.takeCodes || (read.id.isEmpty() && read.mark == bus_sequences::NoField
                                       && read.stop == bus_sequences::Sequence::Scan));
 
         const ConfigReply config = parseConfigReply(reply);
