@@ -131,12 +131,11 @@ protected:
 private:
     void makeScrollArea()
     {
+        // Moving the content hides it and takes the focus from its fields.
+        QPointer<QWidget> focus = QApplication::focusWidget();
         m_content = m_window.takeCentralWidget();
         if (!m_content)
             return;
-        // Moving the content hides it and drops the focus from its fields.
-        QPointer<QWidget> focus = m_content->isAncestorOf(QApplication::focusWidget()) ? QApplication::focusWidget()
-                                                                                        : nullptr;
         m_area = new FitScrollArea;
         m_area->setFrameShape(QFrame::NoFrame);
         m_area->setWidgetResizable(true);
@@ -145,7 +144,7 @@ private:
         m_window.setCentralWidget(m_area);
         m_contentPolicy = m_content->sizePolicy();
         m_content->installEventFilter(this);
-        if (focus)
+        if (focus && m_content->isAncestorOf(focus))
             focus->setFocus();
     }
 
