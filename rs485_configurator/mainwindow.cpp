@@ -58,7 +58,6 @@ MainWindow::MainWindow(QWidget *parent)
     progress = status_progress::add(*status);
 
     ui->cbPorts->clear();
-    ports = serial_port_list::names();
 
     findTimer = new QTimer(this);
     connect(findTimer, &QTimer::timeout, this, &MainWindow::onfindTimerST5);
@@ -70,8 +69,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(replyTimer, &QTimer::timeout, this, &MainWindow::onTimerTimeOut);
     collector = new serial_link::QuietCollector(this);
     connect(collector, &serial_link::QuietCollector::complete, this, &MainWindow::onReplyComplete);
-
-    ui->cbPorts->addItems(ports);
 }
 
 MainWindow::~MainWindow()
@@ -393,10 +390,26 @@ void MainWindow::onfindTimerST5()
     }
 }
 
-void MainWindow::on_BT_Open_Connect_2_clicked()
+// Listing the system's serial ports takes a while where it has many
+// terminals: the window is painted first and lists them right after.
+void MainWindow::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    if (portsListed)
+        return;
+    portsListed = true;
+    QTimer::singleShot(0, this, &MainWindow::listPorts);
+}
+
+void MainWindow::listPorts()
 {
     ui->cbPorts->clear();
     ports = serial_port_list::names();
     ui->cbPorts->addItems(ports);
+}
+
+void MainWindow::on_BT_Open_Connect_2_clicked()
+{
+    listPorts();
     status->showMessage(tr("Порты обновлены"));
 }

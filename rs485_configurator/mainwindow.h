@@ -36,6 +36,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private slots:
     // Link
     void on_BT_Open_Connect_clicked();
@@ -62,6 +65,7 @@ private slots:
 private:
     friend struct Rs485WindowProbe; // read-only look at the state, for the test suite
 
+    void listPorts();
     void onReplyComplete(const QByteArray &reply);
     void apply(const rs485::ReplyStep &step);
     QComboBox *settingList(rs485::Setting setting) const;
@@ -80,6 +84,7 @@ private:
     serial_link::QuietCollector *collector = nullptr;
     int findTicks = 0;
     QStringList ports;
+    bool portsListed = false; // the first paint lists them
     QSerialPort *serial = nullptr;
     QString lastCommand; // the command the awaited reply answers
     QString lastReply;

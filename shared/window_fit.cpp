@@ -1,5 +1,6 @@
 #include "window_fit.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLayout>
@@ -79,8 +80,10 @@ private:
 
 } // namespace
 
-// Keeps one window fitted to its room. A child of the window; it puts the
-// window's central widget into a scroll area once, when it is made.
+// Keeps one window fitted to its room. A child of the window; the first time
+// the room is too small for the window it puts the window's central widget
+// into a scroll area, which stays. A window whose screen holds it never gets
+// one and is laid out once, as its form alone.
 class Fitter : public QObject
 {
     Q_OBJECT
@@ -91,17 +94,6 @@ public:
         , m_window(window)
     {
         m_window.installEventFilter(this);
-        m_content = m_window.takeCentralWidget();
-        if (!m_content)
-            return;
-        m_area = new FitScrollArea;
-        m_area->setFrameShape(QFrame::NoFrame);
-        m_area->setWidgetResizable(true);
-        m_area->setFocusPolicy(Qt::NoFocus); // Tab goes to the fields, not to the area
-        m_area->setWidget(m_content);
-        m_window.setCentralWidget(m_area);
-        m_contentPolicy = m_content->sizePolicy();
-        m_content->installEventFilter(this);
     }
 
     void setWorkingSize(const QSize &size, bool fixed)
@@ -137,6 +129,25 @@ protected:
     }
 
 private:
+    void makeScrollArea()
+    {
+        // Moving the content hides it and takes the focus from its fields.
+        QPointer<QWidget> focus = QApplication::focusWidget();
+        m_content = m_window.takeCentralWidget();
+        if (!m_content)
+            return;
+        m_area = new FitScrollArea;
+        m_area->setFrameShape(QFrame::NoFrame);
+        m_area->setWidgetResizable(true);
+        m_area->setFocusPolicy(Qt::NoFocus); // Tab goes to the fields, not to the area
+        m_area->setWidget(m_content);
+        m_window.setCentralWidget(m_area);
+        m_contentPolicy = m_content->sizePolicy();
+        m_content->installEventFilter(this);
+        if (focus && m_content->isAncestorOf(focus))
+            focus->setFocus();
+    }
+
     void watchHandle()
     {
         QWindow *handle = m_window.windowHandle();
@@ -166,6 +177,10 @@ private:
         watchScreen(screenOf(m_window));
         const Room room = currentSource ? currentSource(m_window) : systemRoom(m_window);
         const QSize client = room.available.isValid() ? clientRoom(room) : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        const QSize before = m_window.size();
+        const QSize asked = m_fixed ? m_wanted : before;
+        if (!m_area && fittedSize(asked, room, 0) != asked)
+            makeScrollArea();
 
         int extent = 0;
         if (m_area) {
@@ -178,8 +193,6 @@ private:
                 layout->activate();
         }
 
-        const QSize before = m_window.size();
-        const QSize asked = m_fixed ? m_wanted : before;
         const QSize size = fittedSize(asked, room, extent);
         if (m_area && m_fixed) {
             // A fixed window at its working size lays its content out as it

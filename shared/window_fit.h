@@ -13,9 +13,10 @@ class QWidget;
 // the desktop's panels) holds that size together with the frame the window
 // manager draws around it, the window gets exactly that size. Where it does
 // not, the window takes what the area leaves and its central widget scrolls
-// (it sits in a scroll area, which brings the field that Tab reaches into
-// sight). The fit is made again whenever the window moves to another screen,
-// the screen's available area changes or the frame becomes known.
+// (it is put into a scroll area then, which brings the field that Tab
+// reaches into sight). The fit is made again whenever the window moves to
+// another screen, the screen's available area changes or the frame becomes
+// known.
 namespace window_fit {
 
 // The room a window has: the available area of its screen and the frame

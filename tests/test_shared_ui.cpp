@@ -43,28 +43,34 @@ private slots:
 
     // A fixed window whose content asks a few pixels more than the window
     // leaves it (a larger system font) is laid out as without the fitting:
-    // squeezed, no scroll bars, where the screen holds the window; it scrolls
-    // only where the screen is too small.
+    // squeezed, no scroll area, where the screen holds the window; it scrolls
+    // only where the screen is too small, and the field being edited keeps
+    // the focus.
     void contentLargerThanWorkingSize()
     {
-        RoomOverride screen({QRect(0, 0, 1920, 1050), QMargins(4, 28, 4, 4)});
+        const QRect large(0, 0, 1920, 1050);
+        RoomOverride screen({large, QMargins(4, 28, 4, 4)});
         QMainWindow w;
         auto *content = new QWidget;
-        auto *field = new QWidget;
+        auto *field = new QLineEdit;
         field->setMinimumSize(250, 215); // with the layout's margins, 230 high
         (new QVBoxLayout(content))->addWidget(field);
         w.setCentralWidget(content);
         window_fit::setFixedSize(w, QSize(300, 200));
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        field->setFocus();
+        QCOMPARE(w.centralWidget(), content);
+        QCOMPARE(content->size(), QSize(300, 200)); // squeezed
+        screen.set({QRect(0, 0, 640, 180), QMargins(4, 28, 4, 4)});
         auto *area = qobject_cast<QScrollArea *>(w.centralWidget());
         QVERIFY(area);
-        QCOMPARE(w.size(), QSize(300, 200));
-        QVERIFY(!area->verticalScrollBar()->isVisible() && !area->horizontalScrollBar()->isVisible());
-        QCOMPARE(content->size(), area->viewport()->size()); // squeezed
-        screen.set({QRect(0, 0, 640, 180), QMargins(4, 28, 4, 4)});
         QTRY_VERIFY(area->verticalScrollBar()->isVisible());
         QVERIFY(content->height() >= 230);
+        QCOMPARE(QApplication::focusWidget(), field);
+        screen.set({large, QMargins(4, 28, 4, 4)});
+        QTRY_COMPARE(w.size(), QSize(300, 200));
+        QVERIFY(!area->verticalScrollBar()->isVisible() && !area->horizontalScrollBar()->isVisible());
     }
 
     // The locale here is C: Qt's texts are Russian all the same.

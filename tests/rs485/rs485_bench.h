@@ -54,6 +54,7 @@ struct Rs485Bench
         window = std::make_unique<MainWindow>();
         window->show();
         ui = Probe::ui(*window);
+        QTRY_COMPARE(ui->cbPorts->count(), 1); // listed once the window is painted
         statusLines = std::make_unique<QSignalSpy>(window->statusBar(), &QStatusBar::messageChanged);
     }
 
