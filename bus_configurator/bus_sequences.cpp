@@ -4,16 +4,12 @@
 #include "dcon_protocol.h"
 #include "lss_protocol.h"
 
-#include <QCoreApplication>
+#include "window_text.h"
 
 namespace bus_sequences {
 namespace {
 
-// The window's texts, in the window's translation context.
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
+using window_text::tr;
 
 Message message(Message::Kind kind, const char *title, const char *text)
 {

@@ -1,6 +1,5 @@
 #include "can_commands.h"
 
-#include "dcon_protocol.h"
 
 #include "lss_protocol.h"
 
@@ -73,17 +72,30 @@ QByteArray bitTimingCode(int canSpeedIndex)
 
 QByteArray lssFrame(LssStep step, const QString &idText, int canSpeedIndex)
 {
+    QByteArray data;
     switch (step) {
     case LssStep::SwitchToConfiguration:
-        return "7E5#0401000000000000";
-    case LssStep::ConfigureNodeId:
-        return "7E5#11" + dcon::hexId(idText) + "000000000000";
-    case LssStep::ConfigureBitTiming:
-        return "7E5#1300" + bitTimingCode(canSpeedIndex) + "0000000000";
-    case LssStep::StoreConfiguration:
-        return "7E5#1700000000000000";
+        data = lss::request(lss::SwitchStateGlobal, 1);
+        break;
+    case LssStep::ConfigureNodeId: {
+        const int id = lss::parseNodeId(idText);
+        if (id < 0)
+            return {};
+        data = lss::request(lss::ConfigureNodeId, quint8(id));
+        break;
     }
-    return {};
+    case LssStep::ConfigureBitTiming: {
+        const QByteArray code = bitTimingCode(canSpeedIndex);
+        if (code.isEmpty())
+            return {};
+        data = lss::request(lss::ConfigureBitTiming, 0, quint8(code.toUInt(nullptr, 16)));
+        break;
+    }
+    case LssStep::StoreConfiguration:
+        data = lss::request(lss::StoreConfiguration);
+        break;
+    }
+    return lss::frameText(lss::kRequestId, data).toLatin1();
 }
 
 QStringList lssArguments(LssStep step, const QString &idText, int canSpeedIndex)

@@ -48,6 +48,8 @@ QByteArray bitTimingCode(int canSpeedIndex);
 
 // The cansend frame "7E5#" + 16 hex digits of the step: the node-ID from the
 // decimal ID text (as hex, upper case), the bit timing from the speed index.
+// Empty for an ID that is not 1 to 127 or a speed index off the list: no
+// such frame may go out.
 QByteArray lssFrame(LssStep step, const QString &idText, int canSpeedIndex);
 // sudo's arguments for the step: "cansend can0 <frame>".
 QStringList lssArguments(LssStep step, const QString &idText, int canSpeedIndex);

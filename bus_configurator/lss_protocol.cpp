@@ -1,18 +1,14 @@
 #include "lss_protocol.h"
 
-#include <QCoreApplication>
-
-#include <algorithm>
+#include "dcon_protocol.h"
+#include "window_text.h"
 
 namespace lss {
 namespace {
 
 constexpr int kRequestBytes = 8;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
+using window_text::tr;
 
 bool isInquiry(Command command)
 {
@@ -55,21 +51,19 @@ QString meaning(Command command, const Verdict &verdict)
 
 const Command kReadOrder[5] = {InquireNodeId, InquireVendor, InquireProduct, InquireRevision, InquireSerial};
 
-QByteArray request(Command command, quint8 argument)
+QByteArray request(Command command, quint8 argument, quint8 second)
 {
     QByteArray data(kRequestBytes, '\0');
     data[0] = char(command);
     data[1] = char(argument);
+    data[2] = char(second);
     return data;
 }
 
 int parseNodeId(const QString &text)
 {
-    const QString digits = text.trimmed();
-    bool ok = false;
-    const int id = digits.toInt(&ok, 10);
-    const bool asciiDigits = std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= '0' && c <= '9'; });
-    return ok && asciiDigits && id >= 1 && id <= 127 ? id : -1;
+    const int id = dcon::parseNewAddress(text);
+    return id >= 1 && id <= 127 ? id : -1;
 }
 
 QString frameText(quint32 id, const QByteArray &data)

@@ -26,9 +26,9 @@ enum Command : quint8 {
     InquireNodeId = 0x5E,
 };
 
-// A request's 8 data bytes: the command byte, then `argument`, then zeros.
+// A request's 8 data bytes: the command byte, then its arguments, then zeros.
 // Modules on common stacks ignore shorter requests.
-QByteArray request(Command command, quint8 argument = 0);
+QByteArray request(Command command, quint8 argument = 0, quint8 second = 0);
 
 // The read: after switching to the configuration state, the inquiries in
 // this order (the node-ID first, so that two modules show at once).

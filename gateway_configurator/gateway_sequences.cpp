@@ -1,6 +1,6 @@
 #include "gateway_sequences.h"
 
-#include <QCoreApplication>
+#include "window_text.h"
 
 namespace gateway_sequences {
 namespace {
@@ -9,11 +9,7 @@ using gateway::ScanRow;
 using gateway::ValueKind;
 using gateway::WriteRow;
 
-// The window's texts, in the window's translation context.
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
+using window_text::tr;
 
 // The text of a box naming the variant, one of three whole source texts.
 QString byVariant(Variant variant, const char *tcpRtu, const char *rtuTcp, const char *universal)
